@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Installs every Debian package the build, the tests, the demo and the
+# benchmarks need. Safe to run again: apt is asked only for what is missing.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build pkg-config
+  libcurl4-openssl-dev libjsoncpp-dev libpugixml-dev libglib2.0-dev
+  libcairo2-dev libpango1.0-dev libgtk-3-dev libpng-dev libacl1-dev
+  fonts-wqy-microhei librsvg2-bin
+  libgtest-dev libgmock-dev libcpp-httplib-dev
+  xvfb xdotool imagemagick x11-utils
+  libbenchmark-dev curl nginx-light
+  ca-certificates openssl python3
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  echo "install-deps: all ${#packages[@]} packages present"
+  exit 0
+fi
+
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then
+  sudo="sudo"
+fi
+
+echo "install-deps: installing ${missing[*]}"
+$sudo apt-get update -qq
+# nginx is only a benchmark tool here: keep its package scripts from
+# starting a system service.
+export DEBIAN_FRONTEND=noninteractive
+$sudo env DEBIAN_FRONTEND=noninteractive RUNLEVEL=1 apt-get install -y -qq --no-install-recommends "${missing[@]}"
