@@ -1,0 +1,141 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/CRegSettings.h"
+#include "support/TempDir.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Points the hive at a fresh temporary folder for one test.
+class RegSettings : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const char* old = std::getenv("TOVADOC_REGISTRY_ROOT");
+        m_bHadOld = old != nullptr;
+        if (old)
+            m_strOld = old;
+        setenv("TOVADOC_REGISTRY_ROOT", m_dir.path().c_str(), 1);
+    }
+    void TearDown() override {
+        if (m_bHadOld)
+            setenv("TOVADOC_REGISTRY_ROOT", m_strOld.c_str(), 1);
+        else
+            unsetenv("TOVADOC_REGISTRY_ROOT");
+    }
+    fs::path Ndp() const {
+        return m_dir.path() / "HKEY_LOCAL_MACHINE" / "Software" / "Microsoft" /
+               "NET Framework Setup" / "NDP";
+    }
+    testsupport::TempDir m_dir;
+    bool m_bHadOld = false;
+    std::string m_strOld;
+};
+
+}  // namespace
+
+TEST_F(RegSettings, MissingKeyGivesFalseAndLeavesTheVectorAlone) {
+    CRegSettings reg(false);
+    EXPECT_FALSE(reg.IsOpen());
+    std::vector<std::wstring> names{L"kept"};
+    EXPECT_FALSE(reg.EnumSubKeys(names));
+    EXPECT_EQ(names, std::vector<std::wstring>{L"kept"});
+
+    // A hive that stops one level short of the key is still a missing key.
+    fs::create_directories(Ndp().parent_path());
+    CRegSettings reg2(true);
+    EXPECT_FALSE(reg2.EnumSubKeys(names));
+    EXPECT_EQ(names.size(), 1u);
+}
+
+TEST_F(RegSettings, FourReleasesComeInRegistryOrderAndFilesAreNoKeys) {
+    for (const char* name : {"v4", "v3.0", "v2.0.50727", "v3.5"})
+        fs::create_directories(Ndp() / name);
+    testsupport::WriteFile(Ndp() / "v5-not-a-key", "value");
+    CRegSettings reg(false);
+    ASSERT_TRUE(reg.IsOpen());
+    std::vector<std::wstring> names{L"first"};
+    ASSERT_TRUE(reg.EnumSubKeys(names));
+    EXPECT_EQ(names, (std::vector<std::wstring>{L"first", L"v2.0.50727", L"v3.0", L"v3.5", L"v4"}));
+}
+
+TEST_F(RegSettings, EmptyKeyIsOpenWithNoSubKeys) {
+    fs::create_directories(Ndp());
+    CRegSettings reg(false);
+    std::vector<std::wstring> names;
+    EXPECT_TRUE(reg.EnumSubKeys(names));
+    EXPECT_TRUE(names.empty());
+}
+
+TEST_F(RegSettings, NamesMatchAndSortIgnoringCase) {
+    fs::path ndp = m_dir.path() / "HKEY_LOCAL_MACHINE" / "SOFTWARE" / "microsoft" /
+                   "net framework setup" / "Ndp";
+    for (const char* name : {"_x", "b", "A", "c", "V4.0"})
+        fs::create_directories(ndp / name);
+    CRegSettings reg(false);
+    std::vector<std::wstring> names;
+    ASSERT_TRUE(reg.EnumSubKeys(names));
+    // Upper-case comparison puts '_' after the letters, as the registry does.
+    EXPECT_EQ(names, (std::vector<std::wstring>{L"A", L"b", L"c", L"V4.0", L"_x"}));
+}
+
+TEST_F(RegSettings, KeyOnlyUnderWow6432NodeIsNotSeen) {
+    fs::path redirected = m_dir.path() / "HKEY_LOCAL_MACHINE" / "Software" / "Wow6432Node" /
+                          "Microsoft" / "NET Framework Setup" / "NDP" / "v4";
+    fs::create_directories(redirected);
+    for (bool b64 : {false, true}) {
+        CRegSettings reg(b64);
+        EXPECT_EQ(reg.IsWow64Key(), b64);
+        std::vector<std::wstring> names;
+        EXPECT_FALSE(reg.EnumSubKeys(names));
+        EXPECT_TRUE(names.empty());
+    }
+}
+
+TEST_F(RegSettings, ChineseNamesAndOddEntries) {
+    fs::create_directories(Ndp() / "v4" / "Client");
+    fs::create_directories(Ndp() / "版本");
+    fs::create_directories(Ndp() / std::string("bad\xff"));  // not UTF-8: skipped, not fatal
+    CRegSettings reg(false);
+    std::vector<std::wstring> names;
+    ASSERT_TRUE(reg.EnumSubKeys(names));
+    EXPECT_EQ(names, (std::vector<std::wstring>{L"v4", L"版本"}));
+}
+
+TEST_F(RegSettings, KeyPathsCannotLeaveTheHive) {
+    fs::create_directories(m_dir.path() / "outside" / "v4");
+    std::string path;
+    EXPECT_FALSE(CRegSettings::ResolveKeyPath(L"..\\..\\outside", false, path));
+    EXPECT_FALSE(CRegSettings::ResolveKeyPath(L"a/b", true, path));
+    CRegSettings reg(L"..\\outside", false);
+    EXPECT_FALSE(reg.IsOpen());
+}
+
+TEST_F(RegSettings, CreatingAKeyReusesExistingSpellings) {
+    fs::create_directories(m_dir.path() / "HKEY_LOCAL_MACHINE" / "SOFTWARE" / "Microsoft");
+    std::string path;
+    ASSERT_TRUE(CRegSettings::ResolveKeyPath(L"software\\MICROSOFT\\NET Framework Setup\\NDP\\v4",
+                                             true, path));
+    EXPECT_EQ(path, (m_dir.path() / "HKEY_LOCAL_MACHINE" / "SOFTWARE" / "Microsoft" /
+                     "NET Framework Setup" / "NDP" / "v4")
+                        .string());
+    EXPECT_FALSE(fs::exists(m_dir.path() / "HKEY_LOCAL_MACHINE" / "software"));
+    CRegSettings reg(false);
+    std::vector<std::wstring> names;
+    ASSERT_TRUE(reg.EnumSubKeys(names));
+    EXPECT_EQ(names, std::vector<std::wstring>{L"v4"});
+}
+
+TEST_F(RegSettings, CreatingThroughAFileFailsCleanly) {
+    fs::create_directories(m_dir.path() / "HKEY_LOCAL_MACHINE");
+    testsupport::WriteFile(m_dir.path() / "HKEY_LOCAL_MACHINE" / "Software", "a file");
+    std::string path = "unchanged";
+    EXPECT_FALSE(CRegSettings::ResolveKeyPath(L"Software\\X", true, path));
+    EXPECT_EQ(path, "unchanged");
+    EXPECT_EQ(testsupport::ReadFile(m_dir.path() / "HKEY_LOCAL_MACHINE" / "Software"), "a file");
+}
