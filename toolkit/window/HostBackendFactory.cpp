@@ -10,7 +10,9 @@ HostBackendFactory& Factory() {
 }
 }  // namespace
 
-void SetHostBackendFactory(HostBackendFactory factory) { Factory() = std::move(factory); }
+void SetHostBackendFactory(HostBackendFactory factory) {
+    Factory() = std::move(factory);
+}
 
 std::unique_ptr<IHostBackend> CreateHostBackend() {
     if (Factory()) {

@@ -92,8 +92,8 @@ struct HostEditParams {
     HostRect rc;
     std::wstring strText;
     std::wstring strFontFace;
-    int nFontSize = 12;     // pixels
-    unsigned crText = 0;    // 0xRRGGBBAA
+    int nFontSize = 12;   // pixels
+    unsigned crText = 0;  // 0xRRGGBBAA
     unsigned crBackground = 0xffffffff;
     bool bPassword = false;
     bool bReadOnly = false;

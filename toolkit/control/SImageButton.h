@@ -1,0 +1,16 @@
+#pragma once
+#include "toolkit/control/SWindow.h"
+
+namespace SOUI {
+
+// A button drawn by its skin's state frames (normal, hover, pushed,
+// disabled) with an optional centred caption.
+class SImageButton : public SWindow {
+public:
+    SOUI_CLASS_NAME(L"imgbtn")
+    SImageButton();
+    bool IsClickable() const override { return true; }
+    CSize GetDesiredSize(int nMaxWidth) const override;
+};
+
+}  // namespace SOUI

@@ -1,0 +1,79 @@
+#include "toolkit/layout/SLayoutBuilder.h"
+
+#include <glib.h>
+
+#include <memory>
+
+#include "platform/WriteLog.h"
+#include "toolkit/control/SWindow.h"
+#include "toolkit/res/ISystemObjectRegister.h"
+
+namespace SOUI {
+
+namespace {
+std::wstring FromUtf8(const char* psz) {
+    glong nWritten = 0;
+    gunichar* pUcs4 = g_utf8_to_ucs4(psz, -1, nullptr, &nWritten, nullptr);
+    if (!pUcs4) {
+        return std::wstring();
+    }
+    std::wstring str(reinterpret_cast<const wchar_t*>(pUcs4), static_cast<size_t>(nWritten));
+    g_free(pUcs4);
+    return str;
+}
+}  // namespace
+
+void SLayoutBuilder::InitWindow(SWindow* pWnd, pugi::xml_node xmlNode) const {
+    // The name comes first so later log lines and the ID can use it.
+    if (pugi::xml_attribute attrName = xmlNode.attribute("name")) {
+        pWnd->SetAttribute(L"name", FromUtf8(attrName.value()), true);
+    }
+    for (pugi::xml_attribute attr : xmlNode.attributes()) {
+        if (std::string(attr.name()) == "name") {
+            continue;
+        }
+        pWnd->SetAttribute(FromUtf8(attr.name()), FromUtf8(attr.value()), true);
+    }
+    if (!xmlNode.attribute("id") && !pWnd->GetNameStr().empty() && m_nameToID) {
+        if (int nID = m_nameToID(pWnd->GetNameStr())) {
+            pWnd->SetID(nID);
+        }
+    }
+    // Only the element's own text: children elements are windows.
+    std::wstring strText;
+    for (pugi::xml_node child : xmlNode.children()) {
+        if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata) {
+            strText += FromUtf8(child.value());
+        }
+    }
+    if (!strText.empty()) {
+        pWnd->SetWindowText(strText);
+    }
+}
+
+int SLayoutBuilder::CreateChildren(SWindow* pParent, pugi::xml_node xmlParent) const {
+    int nCreated = 0;
+    for (pugi::xml_node xmlChild : xmlParent.children()) {
+        if (xmlChild.type() != pugi::node_element) {
+            continue;
+        }
+        std::wstring strClass = FromUtf8(xmlChild.name());
+        IObject* pObj = m_factory.Create(strClass);
+        SWindow* pNew = dynamic_cast<SWindow*>(pObj);
+        if (!pNew) {
+            WriteLog(L"SLayoutBuilder::CreateChildren unknown window class [%s], skipped",
+                     strClass.c_str());
+            if (pObj) {
+                pObj->Release();
+            }
+            continue;
+        }
+        SWindow* pChild = pParent->InsertChild(std::unique_ptr<SWindow>(pNew));
+        InitWindow(pChild, xmlChild);
+        ++nCreated;
+        nCreated += CreateChildren(pChild, xmlChild);
+    }
+    return nCreated;
+}
+
+}  // namespace SOUI
