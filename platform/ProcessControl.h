@@ -1,0 +1,35 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+class CCancelToken;
+
+// Results of RunAndCapture besides the child's own exit code.
+enum : int {
+    kRunPipeFailed = -1,   // output: "create pipe error code=[%d]"
+    kRunSpawnFailed = -2,  // output: "CreateProcessA error code=[%d]" (2: no such program)
+    kRunTimedOut = -3,     // the child outlived the time-out or the token fired; it was killed
+};
+
+// Starts a program and returns at once; the child runs on by itself (its
+// own session, reaped in the background). The command line is split by the
+// Windows rules (CommandLine.h); a first token without '/' is looked up on
+// PATH. False, with "CreateProcess failed. Error: %d" on standard error, when
+// the program cannot be started. The line is not changed; it is writable
+// only because callers written for the original platform pass it so.
+bool LaunchProcess(std::wstring& commandLine);
+
+// Runs a program with standard input from /dev/null and standard output and
+// standard error in one pipe, collects what it writes into output and returns
+// its exit code (128 + signal for a child ended by a signal). Each read takes
+// only what is waiting and keeps its text up to its first zero byte. The run
+// ends when the child ends, even if a grandchild holds the pipe; what is
+// waiting then is still read. A child still running after timeoutMs, or when
+// pCancel fires, is killed and the result is kRunTimedOut; output keeps what
+// was read by then.
+int RunAndCapture(const std::string& commandLine, std::string& output, uint32_t timeoutMs,
+                  const CCancelToken* pCancel = nullptr);
+
+// The lowest process id whose executable file name equals exeName exactly
+// (case-sensitive). Zombies do not count.
+bool FindProcessByName(const std::wstring& exeName, uint32_t& processId);

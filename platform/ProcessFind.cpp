@@ -1,0 +1,94 @@
+#include "platform/ProcessFind.h"
+
+#include <dirent.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdint>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+#include "platform/ProcessControl.h"
+#include "platform/TextConvert.h"
+
+namespace {
+
+constexpr size_t kCommLength = 15;
+
+std::string BaseName(const std::string& path) {
+    size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string ReadProcFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+bool IsZombie(const std::string& procDir) {
+    // "pid (comm) S ...": the state follows the last ')'.
+    std::string stat = ReadProcFile(procDir + "/stat");
+    size_t paren = stat.rfind(')');
+    return paren != std::string::npos && paren + 2 < stat.size() && stat[paren + 2] == 'Z';
+}
+
+CProcessNames ReadNames(const std::string& procDir) {
+    CProcessNames names;
+    char target[4096];
+    ssize_t n = readlink((procDir + "/exe").c_str(), target, sizeof(target) - 1);
+    if (n > 0) {
+        names.strExePath.assign(target, static_cast<size_t>(n));
+        const std::string deleted = " (deleted)";
+        if (names.strExePath.ends_with(deleted))
+            names.strExePath.resize(names.strExePath.size() - deleted.size());
+    }
+    names.strComm = ReadProcFile(procDir + "/comm");
+    if (!names.strComm.empty() && names.strComm.back() == '\n') names.strComm.pop_back();
+    std::string cmdline = ReadProcFile(procDir + "/cmdline");
+    size_t pos = 0;
+    while (pos < cmdline.size() && names.vecArgs.size() < 2) {
+        size_t end = cmdline.find('\0', pos);
+        if (end == std::string::npos) end = cmdline.size();
+        names.vecArgs.push_back(cmdline.substr(pos, end - pos));
+        pos = end + 1;
+    }
+    return names;
+}
+
+}  // namespace
+
+bool ProcessNameMatches(const std::string& exeName, const CProcessNames& names) {
+    if (exeName.empty()) return false;
+    if (!names.strExePath.empty() && BaseName(names.strExePath) == exeName) return true;
+    if (names.strComm != exeName.substr(0, kCommLength)) return false;
+    if (exeName.size() < kCommLength) return true;
+    return std::any_of(names.vecArgs.begin(), names.vecArgs.end(),
+                       [&](const std::string& arg) { return BaseName(arg) == exeName; });
+}
+
+bool FindProcessByName(const std::wstring& exeName, uint32_t& processId) {
+    const std::string name = WideToAnsi(exeName);
+    DIR* proc = opendir("/proc");
+    if (!proc) return false;
+    std::vector<uint32_t> pids;
+    while (dirent* entry = readdir(proc)) {
+        const char* p = entry->d_name;
+        if (!*p || !std::all_of(p, p + strlen(p), [](char c) { return isdigit(static_cast<unsigned char>(c)); }))
+            continue;
+        pids.push_back(static_cast<uint32_t>(strtoul(p, nullptr, 10)));
+    }
+    closedir(proc);
+    std::sort(pids.begin(), pids.end());
+    for (uint32_t pid : pids) {
+        const std::string dir = "/proc/" + std::to_string(pid);
+        // A process may end while it is looked at; its files then read empty.
+        if (!ProcessNameMatches(name, ReadNames(dir)) || IsZombie(dir)) continue;
+        processId = pid;
+        return true;
+    }
+    return false;
+}
