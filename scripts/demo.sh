@@ -1,0 +1,102 @@
+#!/usr/bin/env bash
+# Runs one whole installation against the demo server, without a window:
+# installs what is missing, builds the demo world and the headless runner,
+# serves the downloads on 127.0.0.1, prepares a temporary installer folder
+# (its own Install.ini and registry hive), installs, and shows the result.
+# Usage: scripts/demo.sh [--keep]   (--keep leaves the temporary folder)
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+keep=0
+[ "${1:-}" = "--keep" ] && keep=1
+
+"$root/scripts/install-deps.sh"
+build_dir="${BUILD_DIR:-$root/build}"
+cmake -S "$root" -B "$build_dir" -G Ninja >/dev/null
+cmake --build "$build_dir" -j2 --target demo_world install_cli
+bin="$build_dir/bin"
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/tovadoc-demo-XXXXXX")
+server_pid=""
+cleanup() {
+  if [ -n "$server_pid" ]; then
+    kill "$server_pid" 2>/dev/null || true
+    wait "$server_pid" 2>/dev/null || true
+  fi
+  if [ "$keep" = 1 ]; then echo "kept $work"; else rm -rf "$work"; fi
+}
+trap cleanup EXIT
+
+installer="$work/installer"
+target="$work/Program Files/Tovadoc"
+mkdir -p "$installer" "$work/registry"
+
+"$bin/tovadoc-demo-server" --port 0 --files "$bin" --stats "$work/stats.jsonl" \
+  >"$work/server.log" 2>&1 &
+server_pid=$!
+port=""
+for _ in $(seq 150); do
+  port=$(sed -n 's|^listening on http://127.0.0.1:\([0-9]*\)$|\1|p' "$work/server.log")
+  [ -n "$port" ] && break
+  kill -0 "$server_pid" 2>/dev/null || break
+  sleep 0.1
+done
+if [ -z "$port" ]; then
+  echo "demo: the demo server did not start:" >&2
+  cat "$work/server.log" >&2
+  exit 1
+fi
+base="http://127.0.0.1:$port"
+echo "demo server: $base"
+
+cat >"$installer/Install.ini" <<INI
+[Config]
+version=2.2.3.3
+channel=demo
+language=1
+net40_url=$base/software/third_party/NETFramework4.0.exe
+net45_url=$base/software/third_party/NETFramework4.5.exe
+install_pack_url=$base/software/install_pack/tvdoc2.0.exe
+install_statistics_url=$base/Soft/Sys/InstallationPackage
+INI
+
+echo
+echo "== installing (the installer's own log goes to $work/install.log)"
+export TOVADOC_REGISTRY_ROOT="$work/registry"
+status=0
+"$bin/install-cli" --installer-dir "$installer" --install-dir "$target" \
+  2>"$work/install.log" || status=$?
+
+echo
+echo "== the installer folder"
+ls -l "$installer"
+echo
+echo "== the product went to $target"
+ls -l "$target" 2>/dev/null || echo "(nothing installed)"
+if [ -x "$target/Tovadoc.exe" ]; then
+  "$target/Tovadoc.exe"
+fi
+echo
+echo "== user.ini"
+cat "$target/user.ini" 2>/dev/null || echo "(none)"
+echo
+echo "== .NET Framework in the registry hive"
+find "$work/registry" -mindepth 1 -type d | sed "s|$work/registry/||"
+echo
+echo "== the statistics record the server decoded"
+for _ in $(seq 50); do [ -s "$work/stats.jsonl" ] && break; sleep 0.1; done
+if [ -s "$work/stats.jsonl" ]; then
+  if command -v python3 >/dev/null; then
+    python3 -c 'import json,sys
+for line in open(sys.argv[1], encoding="utf-8"):
+    print(json.dumps(json.loads(line), ensure_ascii=False, indent=3, sort_keys=True))' \
+      "$work/stats.jsonl"
+  else
+    cat "$work/stats.jsonl"
+  fi
+else
+  echo "(no record)"
+fi
+echo
+echo "== the server's log"
+cat "$work/server.log"
+exit "$status"
