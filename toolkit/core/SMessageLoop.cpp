@@ -22,6 +22,9 @@ void FreePostedTask(gpointer data) {
 int SMessageLoop::Run() {
     // Our own flag rather than GMainLoop's: a Quit from another thread just
     // before the loop starts must not be lost.
+    // Make the context exist before other threads can learn that we run, so
+    // their wakeups are ordered after its creation.
+    g_main_context_default();
     m_pOuter = t_pCurrentLoop;
     t_pCurrentLoop = this;
     m_bRunning.store(true, std::memory_order_release);

@@ -9,6 +9,8 @@ namespace SOUI {
 std::atomic<SNotifyCenter*> SNotifyCenter::s_pSingleton{nullptr};
 
 SNotifyCenter::SNotifyCenter() {
+    // Created here, on the loop thread, before any firer thread exists.
+    g_main_context_default();
     SNotifyCenter* pExpected = nullptr;
     if (!s_pSingleton.compare_exchange_strong(pExpected, this))
         WriteLog(L"%s a notification centre already exists; this one is not the singleton",
