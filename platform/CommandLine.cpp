@@ -2,7 +2,9 @@
 
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 }  // namespace
 
@@ -10,8 +12,10 @@ std::vector<std::string> SplitCommandLine(const std::string& commandLine) {
     std::vector<std::string> args;
     const size_t n = commandLine.size();
     size_t i = 0;
-    while (i < n && IsBlank(commandLine[i])) ++i;
-    if (i >= n) return args;
+    while (i < n && IsBlank(commandLine[i]))
+        ++i;
+    if (i >= n)
+        return args;
 
     std::string program;
     bool inQuotes = false;
@@ -21,14 +25,17 @@ std::vector<std::string> SplitCommandLine(const std::string& commandLine) {
             inQuotes = !inQuotes;
             continue;
         }
-        if (!inQuotes && IsBlank(c)) break;
+        if (!inQuotes && IsBlank(c))
+            break;
         program.push_back(c);
     }
     args.push_back(std::move(program));
 
     for (;;) {
-        while (i < n && IsBlank(commandLine[i])) ++i;
-        if (i >= n) break;
+        while (i < n && IsBlank(commandLine[i]))
+            ++i;
+        if (i >= n)
+            break;
         std::string arg;
         inQuotes = false;
         while (i < n) {
@@ -61,7 +68,8 @@ std::vector<std::string> SplitCommandLine(const std::string& commandLine) {
                 ++i;
                 continue;
             }
-            if (!inQuotes && IsBlank(c)) break;
+            if (!inQuotes && IsBlank(c))
+                break;
             arg.push_back(c);
             ++i;
         }

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -26,7 +26,8 @@ bool ParseAddress(const std::string& text, unsigned char bytes[6]) {
     size_t pos = 0;
     for (int i = 0; i < 6; ++i) {
         if (i > 0) {
-            if (pos >= text.size() || text[pos] != ':') return false;
+            if (pos >= text.size() || text[pos] != ':')
+                return false;
             ++pos;
         }
         if (pos + 2 > text.size() || !isxdigit(static_cast<unsigned char>(text[pos])) ||
@@ -49,7 +50,8 @@ std::vector<CNetAdapter> ListNetAdapters(const std::string& sysRoot) {
         return adapters;
     }
     for (; it != fs::directory_iterator(); it.increment(ec)) {
-        if (ec) break;
+        if (ec)
+            break;
         const fs::path dir = it->path();
         CNetAdapter adapter;
         adapter.strName = dir.filename().string();
@@ -59,17 +61,20 @@ std::vector<CNetAdapter> ListNetAdapters(const std::string& sysRoot) {
         std::error_code linkEc;
         fs::path subsystem = fs::read_symlink(dir / "device" / "subsystem", linkEc);
         adapter.bPciBus = !linkEc && subsystem.filename() == "pci";
-        adapter.bWireless = fs::exists(dir / "wireless", linkEc) || fs::exists(dir / "phy80211", linkEc);
+        adapter.bWireless =
+            fs::exists(dir / "wireless", linkEc) || fs::exists(dir / "phy80211", linkEc);
         adapters.push_back(std::move(adapter));
     }
-    std::stable_sort(adapters.begin(), adapters.end(),
-                     [](const CNetAdapter& a, const CNetAdapter& b) { return a.nIndex < b.nIndex; });
+    std::stable_sort(
+        adapters.begin(), adapters.end(),
+        [](const CNetAdapter& a, const CNetAdapter& b) { return a.nIndex < b.nIndex; });
     return adapters;
 }
 
 std::wstring ChooseAdapterAddress(const std::vector<CNetAdapter>& adapters) {
     for (const CNetAdapter& adapter : adapters) {
-        if (!adapter.bPciBus && !adapter.bWireless) continue;
+        if (!adapter.bPciBus && !adapter.bWireless)
+            continue;
         unsigned char b[6];
         if (!ParseAddress(adapter.strAddress, b)) {
             WriteLog(L"%s skips %s: address \"%s\"", L"ChooseAdapterAddress",
@@ -77,8 +82,8 @@ std::wstring ChooseAdapterAddress(const std::vector<CNetAdapter>& adapters) {
             continue;
         }
         char text[64];
-        snprintf(text, sizeof(text), "%02X-%02X-%02X-%02X-%02X-%02X", b[0], b[1], b[2], b[3],
-                 b[4], b[5]);
+        snprintf(text, sizeof(text), "%02X-%02X-%02X-%02X-%02X-%02X", b[0], b[1], b[2], b[3], b[4],
+                 b[5]);
         return AnsiToWide(text);
     }
     return std::wstring();

@@ -4,11 +4,11 @@
 
 // One network interface as the adapter choice needs it.
 struct CNetAdapter {
-    int nIndex = 0;            // interface index: the system's order
-    std::string strName;       // "eth0"
-    bool bPciBus = false;      // the device sits on the PCI bus
-    bool bWireless = false;    // an 802.11 interface
-    std::string strAddress;    // as the kernel writes it: "aa:bb:cc:dd:ee:ff"
+    int nIndex = 0;          // interface index: the system's order
+    std::string strName;     // "eth0"
+    bool bPciBus = false;    // the device sits on the PCI bus
+    bool bWireless = false;  // an 802.11 interface
+    std::string strAddress;  // as the kernel writes it: "aa:bb:cc:dd:ee:ff"
 };
 
 // Reads the interfaces under sysRoot (normally "/sys/class/net"), sorted by index.

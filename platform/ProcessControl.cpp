@@ -10,9 +10,9 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdint>
 #include <chrono>
 #include <climits>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <thread>
@@ -37,7 +37,9 @@ std::string FormatCode(const char* format, int code) {
     return text;
 }
 
-int PidfdOpen(pid_t pid) { return static_cast<int>(syscall(SYS_pidfd_open, pid, 0)); }
+int PidfdOpen(pid_t pid) {
+    return static_cast<int>(syscall(SYS_pidfd_open, pid, 0));
+}
 
 // Appends one read's text up to its first zero byte.
 void AppendText(std::string& output, const char* data, size_t n) {
@@ -58,9 +60,12 @@ ReadState ReadWaiting(int fd, std::string& output, int maxReads, size_t maxBytes
             maxBytes -= static_cast<size_t>(n);
             continue;
         }
-        if (n == 0) return ReadState::Closed;
-        if (errno == EINTR) continue;
-        if (errno == EAGAIN) return ReadState::Drained;
+        if (n == 0)
+            return ReadState::Closed;
+        if (errno == EINTR)
+            continue;
+        if (errno == EAGAIN)
+            return ReadState::Drained;
         WriteLog(L"%s read failed errno=[%d]", L"RunAndCapture", errno);
         return ReadState::Closed;
     }
@@ -75,14 +80,17 @@ int WaitExitCode(pid_t pid) {
             return kRunTimedOut;
         }
     }
-    if (WIFEXITED(status)) return WEXITSTATUS(status);
-    if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
+    if (WIFEXITED(status))
+        return WEXITSTATUS(status);
+    if (WIFSIGNALED(status))
+        return 128 + WTERMSIG(status);
     return kRunTimedOut;
 }
 
 bool HasExited(pid_t pid) {
     siginfo_t info{};
-    if (waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) != 0) return true;
+    if (waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) != 0)
+        return true;
     return info.si_pid == pid;
 }
 
@@ -141,7 +149,8 @@ int RunAndCapture(const std::string& commandLine, std::string& output, uint32_t 
     fcntl(readFd, F_SETFL, fcntl(readFd, F_GETFL) | O_NONBLOCK);
 
     const int pidFd = PidfdOpen(pid);
-    if (pidFd < 0) WriteLog(L"%s pidfd_open failed errno=[%d]", L"RunAndCapture", errno);
+    if (pidFd < 0)
+        WriteLog(L"%s pidfd_open failed errno=[%d]", L"RunAndCapture", errno);
 
     using Clock = std::chrono::steady_clock;
     const auto start = Clock::now();
@@ -150,31 +159,39 @@ int RunAndCapture(const std::string& commandLine, std::string& output, uint32_t 
     bool bExited = false;
     for (;;) {
         const auto elapsed = Clock::now() - start;
-        if (elapsed > limit) break;
+        if (elapsed > limit)
+            break;
         const auto leftUs = std::chrono::duration_cast<std::chrono::microseconds>(limit - elapsed);
         long long waitMs = (leftUs.count() + 999) / 1000;
-        if (waitMs > INT_MAX) waitMs = INT_MAX;
-        if (pidFd < 0 && waitMs > kFallbackPollMs) waitMs = kFallbackPollMs;
+        if (waitMs > INT_MAX)
+            waitMs = INT_MAX;
+        if (pidFd < 0 && waitMs > kFallbackPollMs)
+            waitMs = kFallbackPollMs;
 
         pollfd fds[3];
         nfds_t count = 0;
         const int pipeSlot = bPipeOpen ? static_cast<int>(count) : -1;
-        if (bPipeOpen) fds[count++] = {readFd, POLLIN, 0};
+        if (bPipeOpen)
+            fds[count++] = {readFd, POLLIN, 0};
         const int pidSlot = pidFd >= 0 ? static_cast<int>(count) : -1;
-        if (pidFd >= 0) fds[count++] = {pidFd, POLLIN, 0};
+        if (pidFd >= 0)
+            fds[count++] = {pidFd, POLLIN, 0};
         const int cancelSlot = pCancel && pCancel->GetFd() >= 0 ? static_cast<int>(count) : -1;
-        if (cancelSlot >= 0) fds[count++] = {pCancel->GetFd(), POLLIN, 0};
+        if (cancelSlot >= 0)
+            fds[count++] = {pCancel->GetFd(), POLLIN, 0};
 
         int ready = poll(fds, count, static_cast<int>(waitMs));
         if (ready < 0) {
-            if (errno == EINTR) continue;
+            if (errno == EINTR)
+                continue;
             WriteLog(L"%s poll failed errno=[%d]", L"RunAndCapture", errno);
             break;
         }
         if ((cancelSlot >= 0 && fds[cancelSlot].revents) || (pCancel && pCancel->IsCancelled()))
             break;
         if (pipeSlot >= 0 && fds[pipeSlot].revents) {
-            if (ReadWaiting(readFd, output, kReadsPerPass) == ReadState::Closed) bPipeOpen = false;
+            if (ReadWaiting(readFd, output, kReadsPerPass) == ReadState::Closed)
+                bPipeOpen = false;
         }
         if (pidSlot >= 0 ? fds[pidSlot].revents != 0 : HasExited(pid)) {
             bExited = true;
@@ -195,12 +212,14 @@ int RunAndCapture(const std::string& commandLine, std::string& output, uint32_t 
     } else {
         kill(pid, SIGKILL);
         WaitExitCode(pid);
-        WriteLog(L"%s ended the child pid=[%d] after %u ms", L"RunAndCapture", static_cast<int>(pid),
-                 static_cast<unsigned>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                           Clock::now() - start)
-                                           .count()));
+        WriteLog(L"%s ended the child pid=[%d] after %u ms", L"RunAndCapture",
+                 static_cast<int>(pid),
+                 static_cast<unsigned>(
+                     std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start)
+                         .count()));
     }
-    if (pidFd >= 0) close(pidFd);
+    if (pidFd >= 0)
+        close(pidFd);
     close(readFd);
     return exitCode;
 }

@@ -47,12 +47,14 @@ CProcessNames ReadNames(const std::string& procDir) {
             names.strExePath.resize(names.strExePath.size() - deleted.size());
     }
     names.strComm = ReadProcFile(procDir + "/comm");
-    if (!names.strComm.empty() && names.strComm.back() == '\n') names.strComm.pop_back();
+    if (!names.strComm.empty() && names.strComm.back() == '\n')
+        names.strComm.pop_back();
     std::string cmdline = ReadProcFile(procDir + "/cmdline");
     size_t pos = 0;
     while (pos < cmdline.size() && names.vecArgs.size() < 2) {
         size_t end = cmdline.find('\0', pos);
-        if (end == std::string::npos) end = cmdline.size();
+        if (end == std::string::npos)
+            end = cmdline.size();
         names.vecArgs.push_back(cmdline.substr(pos, end - pos));
         pos = end + 1;
     }
@@ -62,10 +64,14 @@ CProcessNames ReadNames(const std::string& procDir) {
 }  // namespace
 
 bool ProcessNameMatches(const std::string& exeName, const CProcessNames& names) {
-    if (exeName.empty()) return false;
-    if (!names.strExePath.empty() && BaseName(names.strExePath) == exeName) return true;
-    if (names.strComm != exeName.substr(0, kCommLength)) return false;
-    if (exeName.size() < kCommLength) return true;
+    if (exeName.empty())
+        return false;
+    if (!names.strExePath.empty() && BaseName(names.strExePath) == exeName)
+        return true;
+    if (names.strComm != exeName.substr(0, kCommLength))
+        return false;
+    if (exeName.size() < kCommLength)
+        return true;
     return std::any_of(names.vecArgs.begin(), names.vecArgs.end(),
                        [&](const std::string& arg) { return BaseName(arg) == exeName; });
 }
@@ -73,11 +79,13 @@ bool ProcessNameMatches(const std::string& exeName, const CProcessNames& names) 
 bool FindProcessByName(const std::wstring& exeName, uint32_t& processId) {
     const std::string name = WideToAnsi(exeName);
     DIR* proc = opendir("/proc");
-    if (!proc) return false;
+    if (!proc)
+        return false;
     std::vector<uint32_t> pids;
     while (dirent* entry = readdir(proc)) {
         const char* p = entry->d_name;
-        if (!*p || !std::all_of(p, p + strlen(p), [](char c) { return isdigit(static_cast<unsigned char>(c)); }))
+        if (!*p || !std::all_of(p, p + strlen(p),
+                                [](char c) { return isdigit(static_cast<unsigned char>(c)); }))
             continue;
         pids.push_back(static_cast<uint32_t>(strtoul(p, nullptr, 10)));
     }
@@ -86,7 +94,8 @@ bool FindProcessByName(const std::wstring& exeName, uint32_t& processId) {
     for (uint32_t pid : pids) {
         const std::string dir = "/proc/" + std::to_string(pid);
         // A process may end while it is looked at; its files then read empty.
-        if (!ProcessNameMatches(name, ReadNames(dir)) || IsZombie(dir)) continue;
+        if (!ProcessNameMatches(name, ReadNames(dir)) || IsZombie(dir))
+            continue;
         processId = pid;
         return true;
     }

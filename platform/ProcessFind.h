@@ -4,9 +4,9 @@
 
 // What /proc tells about one process, for matching it by executable name.
 struct CProcessNames {
-    std::string strExePath;             // target of the exe link; empty if unreadable
-    std::string strComm;                // the kernel's name, at most 15 bytes
-    std::vector<std::string> vecArgs;   // the first arguments of cmdline
+    std::string strExePath;            // target of the exe link; empty if unreadable
+    std::string strComm;               // the kernel's name, at most 15 bytes
+    std::vector<std::string> vecArgs;  // the first arguments of cmdline
 };
 
 // The executable's file name is the exe link's; for a script (run by an

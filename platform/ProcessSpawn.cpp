@@ -9,10 +9,12 @@ extern char** environ;
 
 int SpawnProgram(const std::vector<std::string>& args, posix_spawn_file_actions_t* pActions,
                  short extraFlags, pid_t& pid) {
-    if (args.empty() || args[0].empty()) return ENOENT;
+    if (args.empty() || args[0].empty())
+        return ENOENT;
     std::vector<char*> argv;
     argv.reserve(args.size() + 1);
-    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+    for (const std::string& arg : args)
+        argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
 
     posix_spawnattr_t attr;
@@ -36,7 +38,8 @@ int SpawnProgram(const std::vector<std::string>& args, posix_spawn_file_actions_
     const bool bSearchPath = args[0].find('/') == std::string::npos;
     int rc = bSearchPath ? posix_spawnp(&pid, argv[0], pActions, &attr, argv.data(), environ)
                          : posix_spawn(&pid, argv[0], pActions, &attr, argv.data(), environ);
-    if (pActions == &localActions) posix_spawn_file_actions_destroy(&localActions);
+    if (pActions == &localActions)
+        posix_spawn_file_actions_destroy(&localActions);
     posix_spawnattr_destroy(&attr);
     return rc;
 }

@@ -24,7 +24,8 @@ LoadResult LoadBytes(const std::string& path, std::string& bytes, const wchar_t*
     bytes.clear();
     int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
-        if (errno == ENOENT || errno == ENOTDIR) return LoadResult::Missing;
+        if (errno == ENOENT || errno == ENOTDIR)
+            return LoadResult::Missing;
         WriteLog(L"%s cannot open %s errno=[%d]", caller, AnsiToWide(path).c_str(), errno);
         return LoadResult::Failed;
     }
@@ -39,10 +40,12 @@ LoadResult LoadBytes(const std::string& path, std::string& bytes, const wchar_t*
         ssize_t n = read(fd, buffer, sizeof(buffer));
         if (n > 0) {
             bytes.append(buffer, static_cast<size_t>(n));
-            if (bytes.size() > static_cast<size_t>(kMaxProfileBytes)) break;
+            if (bytes.size() > static_cast<size_t>(kMaxProfileBytes))
+                break;
             continue;
         }
-        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && errno == EINTR)
+            continue;
         if (n < 0) {
             WriteLog(L"%s read %s failed errno=[%d]", caller, AnsiToWide(path).c_str(), errno);
             close(fd);
@@ -55,12 +58,15 @@ LoadResult LoadBytes(const std::string& path, std::string& bytes, const wchar_t*
 }
 
 // The first section of that name: index of its header and one past its last line.
-bool FindSection(const CProfileText& text, const std::wstring& section, size_t& header, size_t& end) {
+bool FindSection(const CProfileText& text, const std::wstring& section, size_t& header,
+                 size_t& end) {
     const std::wstring wanted = TrimProfileBlanks(section);
     std::wstring name;
     for (size_t i = 0; i < text.m_vecLines.size(); ++i) {
-        if (!ParseProfileHeader(TrimProfileBlanks(text.m_vecLines[i].strText), name)) continue;
-        if (!ProfileNamesEqual(name, wanted)) continue;
+        if (!ParseProfileHeader(TrimProfileBlanks(text.m_vecLines[i].strText), name))
+            continue;
+        if (!ProfileNamesEqual(name, wanted))
+            continue;
         header = i;
         end = i + 1;
         while (end < text.m_vecLines.size() &&
@@ -71,9 +77,12 @@ bool FindSection(const CProfileText& text, const std::wstring& section, size_t& 
     return false;
 }
 
-bool HasLineBreak(const std::wstring& text) { return text.find_first_of(L"\r\n") != std::wstring::npos; }
+bool HasLineBreak(const std::wstring& text) {
+    return text.find_first_of(L"\r\n") != std::wstring::npos;
+}
 
-bool IsWritable(const std::wstring& section, const std::vector<std::pair<std::wstring, std::wstring>>& keyValues) {
+bool IsWritable(const std::wstring& section,
+                const std::vector<std::pair<std::wstring, std::wstring>>& keyValues) {
     const std::wstring trimmedSection = TrimProfileBlanks(section);
     if (trimmedSection.empty() || HasLineBreak(section) || section.find(L']') != std::wstring::npos)
         return false;
@@ -90,8 +99,10 @@ bool WriteAll(int fd, const std::string& bytes) {
     size_t done = 0;
     while (done < bytes.size()) {
         ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
         done += static_cast<size_t>(n);
     }
     return true;
@@ -118,8 +129,10 @@ bool ReplaceFile(const std::string& path, const std::string& bytes) {
     bool ok = fchmod(fd, mode) == 0 && WriteAll(fd, bytes) && fsync(fd) == 0;
     int savedErrno = errno;
     ok = close(fd) == 0 && ok;
-    if (ok && rename(temp.c_str(), path.c_str()) == 0) return true;
-    if (ok) savedErrno = errno;
+    if (ok && rename(temp.c_str(), path.c_str()) == 0)
+        return true;
+    if (ok)
+        savedErrno = errno;
     WriteLog(L"%s writing %s failed errno=[%d]", L"ProfileWriteStrings", AnsiToWide(path).c_str(),
              savedErrno);
     unlink(temp.c_str());
@@ -134,7 +147,8 @@ namespace {
 bool FindEntry(const CProfileText& lines, const std::wstring& section, const std::wstring& key,
                size_t& index, std::wstring& value) {
     size_t header = 0, end = 0;
-    if (!FindSection(lines, section, header, end)) return false;
+    if (!FindSection(lines, section, header, end))
+        return false;
     const std::wstring wanted = TrimProfileBlanks(key);
     std::wstring name;
     for (size_t i = header + 1; i < end; ++i) {
@@ -148,7 +162,8 @@ bool FindEntry(const CProfileText& lines, const std::wstring& section, const std
 }
 
 std::wstring CutToCapacity(const std::wstring& text, size_t capacity) {
-    if (capacity == 0) return std::wstring();
+    if (capacity == 0)
+        return std::wstring();
     return text.size() < capacity ? text : text.substr(0, capacity - 1);
 }
 
@@ -156,15 +171,16 @@ std::wstring CutToCapacity(const std::wstring& text, size_t capacity) {
 bool ReadValue(const std::wstring& section, const std::wstring& key, const std::wstring& path,
                std::wstring& value, const wchar_t* caller) {
     std::string bytes;
-    if (LoadBytes(WideToAnsi(path), bytes, caller) != LoadResult::Ok) return false;
+    if (LoadBytes(WideToAnsi(path), bytes, caller) != LoadResult::Ok)
+        return false;
     size_t index = 0;
     return FindEntry(CProfileText::Decode(bytes), section, key, index, value);
 }
 
 }  // namespace
 
-bool FindProfileValue(const std::wstring& text, const std::wstring& section, const std::wstring& key,
-                      std::wstring& value) {
+bool FindProfileValue(const std::wstring& text, const std::wstring& section,
+                      const std::wstring& key, std::wstring& value) {
     size_t index = 0;
     return FindEntry(CProfileText::FromText(text), section, key, index, value);
 }
@@ -172,22 +188,24 @@ bool FindProfileValue(const std::wstring& text, const std::wstring& section, con
 std::wstring ProfileReadString(const std::wstring& section, const std::wstring& key,
                                const std::wstring& def, size_t capacity, const std::wstring& path) {
     std::wstring value;
-    if (!ReadValue(section, key, path, value, L"ProfileReadString")) value = def;
+    if (!ReadValue(section, key, path, value, L"ProfileReadString"))
+        value = def;
     return CutToCapacity(value, capacity);
 }
 
 uint32_t ProfileReadInt(const std::wstring& section, const std::wstring& key, uint32_t def,
                         const std::wstring& path) {
     std::wstring value;
-    if (!ReadValue(section, key, path, value, L"ProfileReadInt") || value.empty()) return def;
+    if (!ReadValue(section, key, path, value, L"ProfileReadInt") || value.empty())
+        return def;
     return ParseProfileInt(value);
 }
 
 bool ProfileWriteStrings(const std::wstring& path, const std::wstring& section,
                          const std::vector<std::pair<std::wstring, std::wstring>>& keyValues) {
     if (!IsWritable(section, keyValues)) {
-        WriteLog(L"%s refuses section [%s]: a name or value would not read back", L"ProfileWriteStrings",
-                 section.c_str());
+        WriteLog(L"%s refuses section [%s]: a name or value would not read back",
+                 L"ProfileWriteStrings", section.c_str());
         return false;
     }
     std::string target = WideToAnsi(path);
@@ -197,14 +215,16 @@ bool ProfileWriteStrings(const std::wstring& path, const std::wstring& section,
         free(real);
     }
     std::string bytes;
-    if (LoadBytes(target, bytes, L"ProfileWriteStrings") == LoadResult::Failed) return false;
+    if (LoadBytes(target, bytes, L"ProfileWriteStrings") == LoadResult::Failed)
+        return false;
     CProfileText text = CProfileText::Decode(bytes);
     const std::wstring lineEnd = text.PreferredLineEnd();
     auto& lines = text.m_vecLines;
 
     size_t header = 0, end = 0;
     if (!FindSection(text, section, header, end)) {
-        if (!lines.empty() && lines.back().strEnd.empty()) lines.back().strEnd = lineEnd;
+        if (!lines.empty() && lines.back().strEnd.empty())
+            lines.back().strEnd = lineEnd;
         lines.push_back({L"[" + TrimProfileBlanks(section) + L"]", lineEnd});
         header = lines.size() - 1;
         end = lines.size();
@@ -219,8 +239,10 @@ bool ProfileWriteStrings(const std::wstring& path, const std::wstring& section,
         }
         // After the section's last non-blank line, so a blank separator stays last.
         size_t insertAt = end;
-        while (insertAt > header + 1 && TrimProfileBlanks(lines[insertAt - 1].strText).empty()) --insertAt;
-        if (lines[insertAt - 1].strEnd.empty()) lines[insertAt - 1].strEnd = lineEnd;
+        while (insertAt > header + 1 && TrimProfileBlanks(lines[insertAt - 1].strText).empty())
+            --insertAt;
+        if (lines[insertAt - 1].strEnd.empty())
+            lines[insertAt - 1].strEnd = lineEnd;
         lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(insertAt), {entry, lineEnd});
         ++end;
     }
@@ -229,9 +251,11 @@ bool ProfileWriteStrings(const std::wstring& path, const std::wstring& section,
 
 uint32_t ParseProfileInt(const std::wstring& value) {
     size_t i = 0;
-    while (i < value.size() && (value[i] == L' ' || value[i] == L'\t')) ++i;
+    while (i < value.size() && (value[i] == L' ' || value[i] == L'\t'))
+        ++i;
     bool negative = false;
-    if (i < value.size() && (value[i] == L'-' || value[i] == L'+')) negative = value[i++] == L'-';
+    if (i < value.size() && (value[i] == L'-' || value[i] == L'+'))
+        negative = value[i++] == L'-';
     uint32_t number = 0;
     for (; i < value.size() && value[i] >= L'0' && value[i] <= L'9'; ++i)
         number = number * 10u + static_cast<uint32_t>(value[i] - L'0');

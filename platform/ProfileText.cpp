@@ -8,7 +8,9 @@ namespace {
 
 constexpr wchar_t kReplacement = 0xFFFD;
 
-bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
+bool IsBlank(wchar_t c) {
+    return c == L' ' || c == L'\t';
+}
 
 std::wstring DecodeUtf16(const std::string& bytes, size_t start, bool bigEndian) {
     std::wstring out;
@@ -23,14 +25,16 @@ std::wstring DecodeUtf16(const std::string& bytes, size_t start, bool bigEndian)
         if (u >= 0xD800 && u <= 0xDBFF && i + 3 < bytes.size()) {
             uint32_t low = unit(i + 2);
             if (low >= 0xDC00 && low <= 0xDFFF) {
-                out.push_back(static_cast<wchar_t>(0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00)));
+                out.push_back(
+                    static_cast<wchar_t>(0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00)));
                 i += 2;
                 continue;
             }
         }
         out.push_back(u >= 0xD800 && u <= 0xDFFF ? kReplacement : static_cast<wchar_t>(u));
     }
-    if (i < bytes.size()) out.push_back(kReplacement);  // an odd last byte
+    if (i < bytes.size())
+        out.push_back(kReplacement);  // an odd last byte
     return out;
 }
 
@@ -42,7 +46,8 @@ void EncodeUtf16(const std::wstring& text, bool bigEndian, std::string& out) {
     };
     for (wchar_t wc : text) {
         uint32_t c = static_cast<uint32_t>(wc);
-        if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) c = kReplacement;
+        if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
+            c = kReplacement;
         if (c >= 0x10000) {
             c -= 0x10000;
             put(0xD800 + (c >> 10));
@@ -85,7 +90,8 @@ CProfileText CProfileText::FromText(const std::wstring& text, Encoding encoding)
             pos = text.size();
         } else {
             line.strText = text.substr(pos, end - pos);
-            size_t endLength = (text[end] == L'\r' && end + 1 < text.size() && text[end + 1] == L'\n') ? 2 : 1;
+            size_t endLength =
+                (text[end] == L'\r' && end + 1 < text.size() && text[end + 1] == L'\n') ? 2 : 1;
             line.strEnd = text.substr(end, endLength);
             pos = end + endLength;
         }
@@ -96,7 +102,8 @@ CProfileText CProfileText::FromText(const std::wstring& text, Encoding encoding)
 
 std::string CProfileText::Encode() const {
     std::wstring text;
-    for (const Line& line : m_vecLines) text += line.strText + line.strEnd;
+    for (const Line& line : m_vecLines)
+        text += line.strText + line.strEnd;
     std::string out;
     switch (m_encoding) {
         case Encoding::Utf8:
@@ -117,21 +124,26 @@ std::string CProfileText::Encode() const {
 
 std::wstring CProfileText::PreferredLineEnd() const {
     for (const Line& line : m_vecLines)
-        if (!line.strEnd.empty()) return line.strEnd;
+        if (!line.strEnd.empty())
+            return line.strEnd;
     return L"\n";
 }
 
 std::wstring TrimProfileBlanks(const std::wstring& text) {
     size_t begin = 0, end = text.size();
-    while (begin < end && IsBlank(text[begin])) ++begin;
-    while (end > begin && IsBlank(text[end - 1])) --end;
+    while (begin < end && IsBlank(text[begin]))
+        ++begin;
+    while (end > begin && IsBlank(text[end - 1]))
+        --end;
     return text.substr(begin, end - begin);
 }
 
 bool ProfileNamesEqual(const std::wstring& a, const std::wstring& b) {
-    if (a.size() != b.size()) return false;
+    if (a.size() != b.size())
+        return false;
     for (size_t i = 0; i < a.size(); ++i) {
-        if (a[i] == b[i]) continue;
+        if (a[i] == b[i])
+            continue;
         if (g_unichar_tolower(static_cast<gunichar>(a[i])) !=
             g_unichar_tolower(static_cast<gunichar>(b[i])))
             return false;
@@ -140,19 +152,24 @@ bool ProfileNamesEqual(const std::wstring& a, const std::wstring& b) {
 }
 
 bool ParseProfileHeader(const std::wstring& trimmedLine, std::wstring& name) {
-    if (trimmedLine.empty() || trimmedLine[0] != L'[') return false;
+    if (trimmedLine.empty() || trimmedLine[0] != L'[')
+        return false;
     size_t close = trimmedLine.find(L']');
-    if (close == std::wstring::npos) return false;
+    if (close == std::wstring::npos)
+        return false;
     name = TrimProfileBlanks(trimmedLine.substr(1, close - 1));
     return true;
 }
 
 bool ParseProfileEntry(const std::wstring& trimmedLine, std::wstring& key, std::wstring& value) {
-    if (trimmedLine.empty() || trimmedLine[0] == L';') return false;
+    if (trimmedLine.empty() || trimmedLine[0] == L';')
+        return false;
     size_t equals = trimmedLine.find(L'=');
-    if (equals == std::wstring::npos) return false;
+    if (equals == std::wstring::npos)
+        return false;
     key = TrimProfileBlanks(trimmedLine.substr(0, equals));
-    if (key.empty()) return false;
+    if (key.empty())
+        return false;
     value = TrimProfileBlanks(trimmedLine.substr(equals + 1));
     if (value.size() >= 2 && (value[0] == L'"' || value[0] == L'\'') && value.back() == value[0])
         value = value.substr(1, value.size() - 2);

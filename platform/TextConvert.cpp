@@ -12,7 +12,8 @@ std::string WideToAnsi(const std::wstring& text) {
     char bytes[8];
     for (wchar_t wc : text) {
         gunichar c = static_cast<gunichar>(wc);
-        if (c != 0 && !g_unichar_validate(c)) c = kReplacement;
+        if (c != 0 && !g_unichar_validate(c))
+            c = kReplacement;
         gint n = g_unichar_to_utf8(c, bytes);
         out.append(bytes, static_cast<size_t>(n));
     }
@@ -43,6 +44,7 @@ std::wstring AnsiToWide(const std::string& text) {
 }
 
 std::string AnsiToUtf8(const std::string& text) {
-    if (g_utf8_validate_len(text.data(), text.size(), nullptr)) return text;
+    if (g_utf8_validate_len(text.data(), text.size(), nullptr))
+        return text;
     return WideToAnsi(AnsiToWide(text));
 }

@@ -8,7 +8,8 @@ const wchar_t* const kDefaultNet40Url =
     L"http://dl.tovadoc.com/software/third_party/NETFramework4.0.exe";
 const wchar_t* const kDefaultNet45Url =
     L"http://dl.tovadoc.com/software/third_party/NETFramework4.5.exe";
-const wchar_t* const kDefaultInstallPackUrl = L"http://dl.tovadoc.com/software/install_pack/tvdoc2.0.exe";
+const wchar_t* const kDefaultInstallPackUrl =
+    L"http://dl.tovadoc.com/software/install_pack/tvdoc2.0.exe";
 const wchar_t* const kDefaultInstallStatisticsUrl =
     L"http://stat.tovadoc.com/Soft/Sys/InstallationPackage";
 const wchar_t* const kDefaultChannel = L"10";
@@ -21,7 +22,9 @@ constexpr size_t kTextCapacity = 1024;
 
 }  // namespace
 
-std::wstring GetInstallIniPath() { return GetExeDirectory() + L"/Install.ini"; }
+std::wstring GetInstallIniPath() {
+    return GetExeDirectory() + L"/Install.ini";
+}
 
 std::wstring ReadVersion(const std::wstring& path) {
     return ProfileReadString(kSection, L"version", kDefaultVersion, kVersionCapacity, path);

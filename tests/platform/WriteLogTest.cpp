@@ -12,7 +12,8 @@ TEST(WriteLog, StampMessageAndLineFeed) {
     StderrCapture capture;
     WriteLog(L"%s 安装step=%d", L"CInstallMgr::DownNetFile", 20);
     std::string text = capture.Text();
-    std::regex line(R"(^\[\d{4}-\d{2}-\d{2} \d{2}:\d{2}:\d{2} (\d{1,3})\] CInstallMgr::DownNetFile 安装step=20\n$)");
+    std::regex line(
+        R"(^\[\d{4}-\d{2}-\d{2} \d{2}:\d{2}:\d{2} (\d{1,3})\] CInstallMgr::DownNetFile 安装step=20\n$)");
     std::smatch m;
     ASSERT_TRUE(std::regex_match(text, m, line)) << text;
     // Milliseconds carry no leading zeros.

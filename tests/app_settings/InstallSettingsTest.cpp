@@ -1,0 +1,88 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "app/settings/InstallSettings.h"
+#include "platform/SystemInfo.h"
+#include "platform/TextConvert.h"
+#include "support/TempDir.h"
+
+using testsupport::TempDir;
+using testsupport::WriteFile;
+
+namespace {
+
+std::wstring IniIn(const TempDir& dir) {
+    return AnsiToWide((dir / "Install.ini").string());
+}
+
+}  // namespace
+
+TEST(InstallSettings, PathIsBesideTheExecutable) {
+    EXPECT_EQ(GetInstallIniPath(), GetExeDirectory() + L"/Install.ini");
+}
+
+TEST(InstallSettings, MissingFileGivesEveryDefault) {
+    TempDir dir;
+    const std::wstring path = IniIn(dir);
+    EXPECT_EQ(ReadVersion(path), L"0.0.0.0");
+    EXPECT_EQ(ReadNet40Url(path),
+              L"http://dl.tovadoc.com/software/third_party/NETFramework4.0.exe");
+    EXPECT_EQ(ReadNet45Url(path),
+              L"http://dl.tovadoc.com/software/third_party/NETFramework4.5.exe");
+    EXPECT_EQ(ReadInstallPackUrl(path),
+              L"http://dl.tovadoc.com/software/install_pack/tvdoc2.0.exe");
+    EXPECT_EQ(ReadInstallStatisticsUrl(path),
+              L"http://stat.tovadoc.com/Soft/Sys/InstallationPackage");
+    EXPECT_EQ(ReadChannel(path), L"10");
+    EXPECT_EQ(ReadLanguage(path), 1u);
+}
+
+TEST(InstallSettings, ValuesFromTheFileInAnyLetterCase) {
+    TempDir dir;
+    WriteFile(dir / "Install.ini",
+              "[CONFIG]\r\n"
+              "VERSION=2.2.3.3\r\n"
+              "Net40_Url=http://127.0.0.1:8080/net40.exe\r\n"
+              "net45_url = http://127.0.0.1:8080/net45.exe\r\n"
+              "install_pack_url=\r\n"
+              "install_statistics_url=\"http://127.0.0.1:8080/stat\"\r\n"
+              "channel=渠道7\r\n"
+              "LANGUAGE=2\r\n");
+    const std::wstring path = IniIn(dir);
+    EXPECT_EQ(ReadVersion(path), L"2.2.3.3");
+    EXPECT_EQ(ReadNet40Url(path), L"http://127.0.0.1:8080/net40.exe");
+    EXPECT_EQ(ReadNet45Url(path), L"http://127.0.0.1:8080/net45.exe");
+    EXPECT_EQ(ReadInstallPackUrl(path), L"");  // present but empty: not the default
+    EXPECT_EQ(ReadInstallStatisticsUrl(path), L"http://127.0.0.1:8080/stat");
+    EXPECT_EQ(ReadChannel(path), L"渠道7");
+    EXPECT_EQ(ReadLanguage(path), 2u);
+}
+
+TEST(InstallSettings, LanguageValuesAndLongTexts) {
+    TempDir dir;
+    const std::wstring path = IniIn(dir);
+    const std::pair<const char*, uint32_t> languages[] = {
+        {"3", 3}, {"0", 0}, {"english", 0}, {"", 1}};
+    for (const auto& [text, expected] : languages) {
+        WriteFile(dir / "Install.ini", std::string("[Config]\nlanguage=") + text + "\n");
+        EXPECT_EQ(ReadLanguage(path), expected) << text;
+    }
+
+    const std::string longUrl = "http://127.0.0.1/" + std::string(2000, 'u');
+    WriteFile(dir / "Install.ini",
+              "[Config]\nversion=" + std::string(80, '7') + "\nchannel=" + longUrl + "\n");
+    EXPECT_EQ(ReadVersion(path), std::wstring(63, L'7'));
+    EXPECT_EQ(ReadChannel(path), AnsiToWide(longUrl.substr(0, 1023)));
+}
+
+TEST(InstallSettings, ChangedFileIsSeenByTheNextRead) {
+    TempDir dir;
+    const std::wstring path = IniIn(dir);
+    WriteFile(dir / "Install.ini", "[Config]\nchannel=11\n");
+    EXPECT_EQ(ReadChannel(path), L"11");
+    WriteFile(dir / "Install.ini", "[Config]\nchannel=12\n");
+    EXPECT_EQ(ReadChannel(path), L"12");
+    std::filesystem::remove(dir / "Install.ini");
+    EXPECT_EQ(ReadChannel(path), L"10");
+}

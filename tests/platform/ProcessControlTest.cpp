@@ -1,0 +1,315 @@
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <thread>
+
+#include "platform/CCancelToken.h"
+#include "platform/ProcessControl.h"
+#include "platform/ProcessFind.h"
+#include "platform/TextConvert.h"
+#include "support/StderrCapture.h"
+#include "support/TempDir.h"
+
+namespace fs = std::filesystem;
+using testsupport::StderrCapture;
+using testsupport::TempDir;
+
+extern char** environ;
+
+namespace {
+
+std::string Helper(const std::string& name) {
+    return std::string(TOVADOC_HELPER_DIR) + "/" + name;
+}
+
+// Product-like names made unique per test process: suites of other units
+// (and parallel ctest runs) start and end "Tovadoc.exe" processes too.
+std::string UniqueName(const std::string& stem, const std::string& suffix = ".exe") {
+    return stem + std::to_string(getpid()) + suffix;
+}
+
+// A copy of a helper under another name, as a product program would run.
+fs::path CopyHelper(const TempDir& dir, const std::string& helper, const std::string& name) {
+    fs::path target = dir / name;
+    fs::create_directories(target.parent_path());
+    fs::copy_file(Helper(helper), target);
+    return target;
+}
+
+// A child started by the test itself, killed and reaped when the test ends.
+class Child {
+public:
+    explicit Child(const std::vector<std::string>& args) {
+        std::vector<char*> argv;
+        for (const auto& a : args)
+            argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        if (posix_spawn(&m_pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0)
+            m_pid = -1;
+    }
+    ~Child() {
+        if (m_pid > 0) {
+            kill(m_pid, SIGKILL);
+            waitpid(m_pid, nullptr, 0);
+        }
+    }
+    pid_t Pid() const { return m_pid; }
+
+private:
+    pid_t m_pid = -1;
+};
+
+// The process needs a moment after spawning before /proc shows its new name.
+bool WaitUntilFound(const std::string& name, uint32_t& pid) {
+    for (int i = 0; i < 500; ++i) {
+        if (FindProcessByName(AnsiToWide(name), pid))
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+}
+
+bool IsZombieNow(pid_t pid) {
+    std::string stat = testsupport::ReadFile("/proc/" + std::to_string(pid) + "/stat");
+    size_t paren = stat.rfind(')');
+    return paren != std::string::npos && paren + 2 < stat.size() && stat[paren + 2] == 'Z';
+}
+
+}  // namespace
+
+TEST(RunAndCapture, ExitCodesAndSilentChild) {
+    std::string output = "stale";
+    EXPECT_EQ(RunAndCapture(Helper("exit_code") + " 0", output, 10000), 0);
+    EXPECT_EQ(output, "");
+    EXPECT_EQ(RunAndCapture(Helper("exit_code") + " 42", output, 10000), 42);
+    EXPECT_EQ(RunAndCapture(Helper("exit_code") + " 255", output, 10000), 255);
+}
+
+TEST(RunAndCapture, ArgumentsFollowTheWindowsRules) {
+    std::string output;
+    int rc = RunAndCapture(
+        Helper("print_args") + " /S /DIR=\"/opt/my programs/Tovadoc\" \"\" a\\\"b", output, 10000);
+    EXPECT_EQ(rc, 0);
+    EXPECT_EQ(output, "</S>\n</DIR=/opt/my programs/Tovadoc>\n<>\n<a\"b>\n");
+
+    // A program in a folder with a blank, quoted as the install steps do.
+    TempDir dir;
+    fs::path copy = CopyHelper(dir, "print_args", "my dir/setup.exe");
+    EXPECT_EQ(RunAndCapture("\"" + copy.string() + "\" x", output, 10000), 0);
+    EXPECT_EQ(output, "<x>\n");
+}
+
+TEST(RunAndCapture, ProgramWithoutSlashIsLookedUpOnPath) {
+    std::string oldPath = getenv("PATH") ? getenv("PATH") : "";
+    setenv("PATH", (std::string(TOVADOC_HELPER_DIR) + ":" + oldPath).c_str(), 1);
+    std::string output;
+    int rc = RunAndCapture("exit_code 5", output, 10000);
+    setenv("PATH", oldPath.c_str(), 1);
+    EXPECT_EQ(rc, 5);
+}
+
+TEST(RunAndCapture, LastLinesOfBothStreamsBeforeExitAreKept) {
+    for (int i = 0; i < 20; ++i) {
+        std::string output;
+        ASSERT_EQ(RunAndCapture(Helper("write_then_exit"), output, 10000), 7);
+        EXPECT_NE(output.find("last line on stdout\n"), std::string::npos) << output;
+        EXPECT_NE(output.find("last line on stderr\n"), std::string::npos) << output;
+        EXPECT_EQ(output.size(), 40u);
+    }
+}
+
+TEST(RunAndCapture, LargeOutputArrivesWholeAndInOrder) {
+    const size_t size = 3 * 1024 * 1024 + 17;
+    std::string output;
+    ASSERT_EQ(RunAndCapture(Helper("write_bytes") + " " + std::to_string(size), output, 60000), 0);
+    ASSERT_EQ(output.size(), size);
+    for (size_t i = 0; i < size; i += 4099)
+        ASSERT_EQ(output[i], static_cast<char>('a' + i % 65536 % 26)) << i;
+
+    ASSERT_EQ(RunAndCapture(Helper("write_bytes") + " 100000 err", output, 60000), 0);
+    EXPECT_EQ(output.size(), 100000u);
+}
+
+TEST(RunAndCapture, ZeroByteCutsTheTextOfThatRead) {
+    std::string output;
+    EXPECT_EQ(RunAndCapture(Helper("write_zero"), output, 10000), 0);
+    EXPECT_EQ(output, "abc");
+}
+
+TEST(RunAndCapture, ProgramThatCannotStart) {
+    std::string output;
+    EXPECT_EQ(RunAndCapture("/nonexistent/TovadocSetup.exe /S", output, 10000), kRunSpawnFailed);
+    EXPECT_EQ(output, "CreateProcessA error code=[2]");
+    EXPECT_EQ(RunAndCapture("", output, 10000), kRunSpawnFailed);
+    EXPECT_EQ(output, "CreateProcessA error code=[2]");
+
+    TempDir dir;
+    testsupport::WriteFile(dir / "net4.exe", "not a program");
+    fs::permissions(dir / "net4.exe", fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(RunAndCapture((dir / "net4.exe").string(), output, 10000), kRunSpawnFailed);
+    EXPECT_EQ(output, "CreateProcessA error code=[13]");
+}
+
+TEST(RunAndCapture, TimeOutKillsTheChildAndKeepsItsOutput) {
+    TempDir dir;
+    const std::string name = UniqueName("SlowSetup");
+    fs::path copy = CopyHelper(dir, "sleep_ms", name);
+    std::string output;
+    EXPECT_EQ(RunAndCapture(copy.string() + " 600000 started", output, 300), kRunTimedOut);
+    EXPECT_EQ(output, "started\n");
+    uint32_t pid = 0;
+    EXPECT_FALSE(FindProcessByName(AnsiToWide(name), pid)) << "still running: " << pid;
+}
+
+TEST(RunAndCapture, CancelTokenEndsTheRunPromptly) {
+    CCancelToken token;
+    std::thread canceller([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        token.Cancel();
+    });
+    std::string output;
+    // The time-out is far beyond the test's hang guard: only the token can end this.
+    EXPECT_EQ(RunAndCapture(Helper("sleep_ms") + " 600000 waiting", output, 3600000, &token),
+              kRunTimedOut);
+    canceller.join();
+    EXPECT_EQ(output, "waiting\n");
+
+    EXPECT_EQ(RunAndCapture(Helper("sleep_ms") + " 600000", output, 3600000, &token), kRunTimedOut);
+}
+
+TEST(RunAndCapture, GrandchildHoldingThePipeDoesNotDelayTheEnd) {
+    std::string output;
+    ASSERT_EQ(RunAndCapture(Helper("fork_linger") + " 600000", output, 3600000), 0);
+    ASSERT_TRUE(output.starts_with("grandchild=")) << output;
+    pid_t grandchild = static_cast<pid_t>(std::stol(output.substr(11)));
+    // The run ended while the grandchild still lives.
+    EXPECT_EQ(kill(grandchild, 0), 0);
+    kill(grandchild, SIGKILL);
+}
+
+TEST(RunAndCapture, ConcurrentRunsKeepTheirOwnOutput) {
+    std::string outputs[4];
+    int codes[4] = {};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&, t] {
+            codes[t] = RunAndCapture(Helper("write_bytes") + " " + std::to_string(50000 * (t + 1)),
+                                     outputs[t], 60000);
+        });
+    }
+    for (auto& thread : threads)
+        thread.join();
+    for (int t = 0; t < 4; ++t) {
+        EXPECT_EQ(codes[t], 0);
+        EXPECT_EQ(outputs[t].size(), 50000u * (t + 1));
+    }
+}
+
+TEST(LaunchProcess, StartsAProgramThatRunsOnItsOwn) {
+    TempDir dir;
+    const std::string name = UniqueName("Tovadoc");
+    fs::path copy = CopyHelper(dir, "sleep_ms", "my programs/" + name);
+    std::wstring commandLine = AnsiToWide("\"" + copy.string() + "\" 600000");
+    const std::wstring original = commandLine;
+    ASSERT_TRUE(LaunchProcess(commandLine));
+    EXPECT_EQ(commandLine, original);
+    uint32_t pid = 0;
+    ASSERT_TRUE(WaitUntilFound(name, pid));
+    EXPECT_EQ(kill(static_cast<pid_t>(pid), SIGKILL), 0);
+}
+
+TEST(LaunchProcess, MissingProgramIsReportedOnStandardError) {
+    StderrCapture capture;
+    std::wstring commandLine = L"/nonexistent/Tovadoc.exe";
+    EXPECT_FALSE(LaunchProcess(commandLine));
+    EXPECT_EQ(capture.Text(), "CreateProcess failed. Error: 2");
+}
+
+TEST(FindProcessByName, ExactCaseSensitiveNameBeyondFifteenCharacters) {
+    TempDir dir;
+    const std::string name = UniqueName("ConvertWorker");  // longer than comm holds
+    ASSERT_GT(name.size(), 15u);
+    Child child({CopyHelper(dir, "sleep_ms", name).string(), "600000"});
+    ASSERT_GT(child.Pid(), 0);
+    uint32_t pid = 0;
+    ASSERT_TRUE(WaitUntilFound(name, pid));
+    EXPECT_EQ(pid, static_cast<uint32_t>(child.Pid()));
+
+    uint32_t untouched = 12345;
+    std::string lower = name;
+    for (char& c : lower)
+        c = static_cast<char>(tolower(c));
+    EXPECT_FALSE(FindProcessByName(AnsiToWide(lower), untouched));
+    EXPECT_FALSE(FindProcessByName(AnsiToWide(name.substr(0, name.size() - 1)), untouched));
+    EXPECT_FALSE(FindProcessByName(AnsiToWide(name.substr(0, 15)), untouched));
+    EXPECT_FALSE(FindProcessByName(AnsiToWide(name + "x"), untouched));
+    EXPECT_FALSE(FindProcessByName(L"", untouched));
+    EXPECT_EQ(untouched, 12345u);
+}
+
+TEST(FindProcessByName, LowestPidOfTwoIsReported) {
+    TempDir dir;
+    const std::string name = UniqueName("Tovadoc");
+    fs::path copy = CopyHelper(dir, "sleep_ms", name);
+    Child first({copy.string(), "600000"});
+    Child second({copy.string(), "600000"});
+    ASSERT_GT(first.Pid(), 0);
+    ASSERT_GT(second.Pid(), 0);
+    uint32_t pid = 0;
+    ASSERT_TRUE(WaitUntilFound(name, pid));
+    EXPECT_EQ(pid, static_cast<uint32_t>(std::min(first.Pid(), second.Pid())));
+}
+
+TEST(FindProcessByName, ScriptsGoByTheNameTheyWereStartedAs) {
+    TempDir dir;
+    for (const std::string& stem : {std::string("Upd"), std::string("UpdateHelperScript")}) {
+        const std::string name = UniqueName(stem);
+        fs::path script = dir / name;
+        testsupport::WriteFile(script, "#!/bin/sh\nwhile :; do sleep 0.2; done\n");
+        fs::permissions(script, fs::perms::owner_all);
+        Child child({script.string()});
+        ASSERT_GT(child.Pid(), 0);
+        uint32_t pid = 0;
+        ASSERT_TRUE(WaitUntilFound(name, pid)) << name;
+        EXPECT_EQ(pid, static_cast<uint32_t>(child.Pid())) << name;
+    }
+}
+
+TEST(FindProcessByName, ZombiesDoNotCount) {
+    TempDir dir;
+    const std::string name = UniqueName("Zombie");
+    fs::path copy = CopyHelper(dir, "exit_code", name);
+    std::vector<char*> argv{const_cast<char*>(copy.c_str()), nullptr};
+    pid_t pid = -1;
+    ASSERT_EQ(posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ), 0);
+    bool zombie = false;
+    for (int i = 0; i < 500 && !zombie; ++i) {
+        zombie = IsZombieNow(pid);
+        if (!zombie)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_TRUE(zombie);
+    uint32_t found = 0;
+    EXPECT_FALSE(FindProcessByName(AnsiToWide(name), found));
+    waitpid(pid, nullptr, 0);
+}
+
+TEST(FindProcessByName, NameRules) {
+    CProcessNames elf{"/opt/Tovadoc/ConvertWorker.exe", "ConvertWorker.e", {"./ConvertWorker.exe"}};
+    EXPECT_TRUE(ProcessNameMatches("ConvertWorker.exe", elf));
+    EXPECT_FALSE(ProcessNameMatches("ConvertWorker.e", elf));
+    CProcessNames deletedLink{"", "Tovadoc.exe", {"Tovadoc.exe"}};
+    EXPECT_TRUE(ProcessNameMatches("Tovadoc.exe", deletedLink));
+    EXPECT_FALSE(ProcessNameMatches("tovadoc.exe", deletedLink));
+    CProcessNames script{"/usr/bin/dash", "ConvertWorker.e", {"/bin/sh", "/opt/ConvertWorker.exe"}};
+    EXPECT_TRUE(ProcessNameMatches("ConvertWorker.exe", script));
+    EXPECT_FALSE(ProcessNameMatches("ConvertWorker.exx", script));
+    EXPECT_FALSE(ProcessNameMatches("dash2", script));
+    EXPECT_TRUE(ProcessNameMatches("dash", script));
+}
