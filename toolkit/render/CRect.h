@@ -15,7 +15,8 @@ struct CRect {
 
     constexpr CRect() = default;
     constexpr CRect(int l, int t, int r, int b) : left(l), top(t), right(r), bottom(b) {}
-    constexpr CRect(CPoint pt, CSize sz) : left(pt.x), top(pt.y), right(pt.x + sz.cx), bottom(pt.y + sz.cy) {}
+    constexpr CRect(CPoint pt, CSize sz)
+        : left(pt.x), top(pt.y), right(pt.x + sz.cx), bottom(pt.y + sz.cy) {}
     constexpr bool operator==(const CRect&) const = default;
 
     constexpr int Width() const { return right - left; }
@@ -25,14 +26,18 @@ struct CRect {
     constexpr CPoint BottomRight() const { return {right, bottom}; }
     constexpr CPoint CenterPoint() const { return {(left + right) / 2, (top + bottom) / 2}; }
     constexpr bool IsRectEmpty() const { return right <= left || bottom <= top; }
-    constexpr bool PtInRect(CPoint pt) const { return pt.x >= left && pt.x < right && pt.y >= top && pt.y < bottom; }
+    constexpr bool PtInRect(CPoint pt) const {
+        return pt.x >= left && pt.x < right && pt.y >= top && pt.y < bottom;
+    }
 
     constexpr void SetRect(int l, int t, int r, int b) { left = l, top = t, right = r, bottom = b; }
     constexpr void OffsetRect(int dx, int dy) { left += dx, right += dx, top += dy, bottom += dy; }
     constexpr void OffsetRect(CPoint pt) { OffsetRect(pt.x, pt.y); }
     constexpr void MoveToXY(int x, int y) { OffsetRect(x - left, y - top); }
     constexpr void InflateRect(int dx, int dy) { left -= dx, right += dx, top -= dy, bottom += dy; }
-    constexpr void InflateRect(int l, int t, int r, int b) { left -= l, top -= t, right += r, bottom += b; }
+    constexpr void InflateRect(int l, int t, int r, int b) {
+        left -= l, top -= t, right += r, bottom += b;
+    }
     constexpr void DeflateRect(int dx, int dy) { InflateRect(-dx, -dy); }
     constexpr void DeflateRect(int l, int t, int r, int b) { InflateRect(-l, -t, -r, -b); }
 
@@ -44,11 +49,13 @@ struct CRect {
         return !IsRectEmpty();
     }
     constexpr bool UnionRect(const CRect& a, const CRect& b) {
-        if (a.IsRectEmpty()) *this = b;
-        else if (b.IsRectEmpty()) *this = a;
+        if (a.IsRectEmpty())
+            *this = b;
+        else if (b.IsRectEmpty())
+            *this = a;
         else
-            *this = CRect(std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
-                          std::max(a.bottom, b.bottom));
+            *this = CRect(std::min(a.left, b.left), std::min(a.top, b.top),
+                          std::max(a.right, b.right), std::max(a.bottom, b.bottom));
         return !IsRectEmpty();
     }
 };

@@ -24,10 +24,12 @@ struct IRenderFactory : public IObjRef {
     // A target that owns a new transparent ARGB32 image of the given size.
     virtual bool CreateRenderTarget(int nWidth, int nHeight, IRenderTarget** ppTarget) = 0;
     // A target over an existing image surface (kept referenced).
-    virtual bool CreateRenderTargetOnSurface(cairo_surface_t* pSurface, IRenderTarget** ppTarget) = 0;
+    virtual bool CreateRenderTargetOnSurface(cairo_surface_t* pSurface,
+                                             IRenderTarget** ppTarget) = 0;
     // A target over a context someone else owns (a GTK draw handler); the
     // context must outlive the target. nWidth/nHeight: the drawable size.
-    virtual bool CreateRenderTargetOnCairo(cairo_t* cr, int nWidth, int nHeight, IRenderTarget** ppTarget) = 0;
+    virtual bool CreateRenderTargetOnCairo(cairo_t* cr, int nWidth, int nHeight,
+                                           IRenderTarget** ppTarget) = 0;
 
     virtual bool CreateFont(const SFontDesc& desc, IFontS** ppFont) = 0;
     // The font DrawText uses when given none ("宋体", 15 until changed).
@@ -40,7 +42,8 @@ struct IRenderFactory : public IObjRef {
     virtual bool CreateBitmapFromSurface(cairo_surface_t* pSurface, IBitmapS** ppBmp) = 0;
 
     // Measures without a target, as IRenderTarget::MeasureText.
-    virtual CSize MeasureText(const std::wstring& strText, IFontS* pFont, unsigned uFormat, int nMaxWidth = -1) = 0;
+    virtual CSize MeasureText(const std::wstring& strText, IFontS* pFont, unsigned uFormat,
+                              int nMaxWidth = -1) = 0;
 };
 
 }  // namespace SOUI

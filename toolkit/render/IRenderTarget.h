@@ -23,7 +23,8 @@ struct IRenderTarget : public IObjRef {
     virtual void DrawLine(CPoint ptFrom, CPoint ptTo, SColor cr, int nWidth = 1) = 0;
 
     // Draws rcSrc of the bitmap scaled into rcDst, with a constant alpha.
-    virtual void DrawBitmapEx(const CRect& rcDst, IBitmapS* pBmp, const CRect& rcSrc, unsigned char byAlpha = 255) = 0;
+    virtual void DrawBitmapEx(const CRect& rcDst, IBitmapS* pBmp, const CRect& rcSrc,
+                              unsigned char byAlpha = 255) = 0;
     void DrawBitmap(CPoint ptDst, IBitmapS* pBmp, unsigned char byAlpha = 255) {
         CRect rc(0, 0, pBmp->Width(), pBmp->Height());
         DrawBitmapEx(CRect(ptDst, rc.Size()), pBmp, rc, byAlpha);

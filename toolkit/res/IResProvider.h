@@ -19,7 +19,8 @@ struct IResProvider : public IObjRef {
     virtual bool Init(uintptr_t wParam, intptr_t lParam) = 0;
     virtual bool HasResource(const std::wstring& strType, const std::wstring& strName) const = 0;
     // Size in bytes, 0 when absent.
-    virtual size_t GetRawBufferSize(const std::wstring& strType, const std::wstring& strName) const = 0;
+    virtual size_t GetRawBufferSize(const std::wstring& strType,
+                                    const std::wstring& strName) const = 0;
     // Copies the bytes; false when absent.
     virtual bool GetRawBuffer(const std::wstring& strType, const std::wstring& strName,
                               std::vector<char>& buf) const = 0;

@@ -12,7 +12,9 @@ class SObjectFactoryMgr {
 public:
     using Creator = std::function<IObject*()>;
     // Replaces an earlier registration of the same name.
-    void Register(const std::wstring& strClass, Creator fnCreate) { m_map[strClass] = std::move(fnCreate); }
+    void Register(const std::wstring& strClass, Creator fnCreate) {
+        m_map[strClass] = std::move(fnCreate);
+    }
     bool IsRegistered(const std::wstring& strClass) const { return m_map.count(strClass) != 0; }
     // New object with one reference, null when the class is unknown.
     IObject* Create(const std::wstring& strClass) const {

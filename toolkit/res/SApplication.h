@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "toolkit/core/SMessageLoop.h"
 #include "toolkit/core/SNamedID.h"
 #include "toolkit/render/IRenderFactory.h"
 #include "toolkit/res/ISystemObjectRegister.h"
@@ -22,7 +23,8 @@ class SApplication : public SResProviderMgr {
 public:
     // Keeps a reference to pRenderFactory and takes pSysObjRegister over
     // (may be null). hInst and the host class name are kept for callers.
-    SApplication(IRenderFactory* pRenderFactory, void* hInst, const wchar_t* pszHostClassName = L"SOUIHOST",
+    SApplication(IRenderFactory* pRenderFactory, void* hInst,
+                 const wchar_t* pszHostClassName = L"SOUIHOST",
                  ISystemObjectRegister* pSysObjRegister = nullptr);
     ~SApplication() override;
 
@@ -48,7 +50,8 @@ public:
 
     // Loads and parses an XML resource; false with a log line when it is
     // absent or malformed.
-    bool LoadXmlDocment(pugi::xml_document& doc, const std::wstring& strName, const std::wstring& strType);
+    bool LoadXmlDocment(pugi::xml_document& doc, const std::wstring& strName,
+                        const std::wstring& strType);
     bool LoadXmlDocment(pugi::xml_document& doc, const std::wstring& strRef);  // "TYPE:name"
 
     // Keeps a reference (null clears it).
@@ -78,9 +81,11 @@ public:
     // A style class of the initial definitions; empty node when unknown.
     pugi::xml_node GetStyle(const std::wstring& strName) const;
 
-    // Runs the message loop until the main window ends it; returns the code
-    // it ended with.
+    // Runs the message loop until Quit (the main window calls it when it is
+    // destroyed); returns the code given to Quit. hMainWnd is not used.
     int Run(void* hMainWnd);
+    // Ends Run with nCode; a Quit before Run makes Run return at once.
+    void Quit(int nCode = 0);
 
 protected:
     bool LoadUIDef(IResProvider* pResProvider, pugi::xml_node xmlUidef) override;
@@ -108,6 +113,9 @@ private:
     std::map<std::wstring, std::wstring> m_mapStrings;
     std::map<std::wstring, SColor> m_mapColors;
     pugi::xml_document m_docStyles;
+    SMessageLoop* m_pLoop = nullptr;
+    bool m_bQuitPending = false;
+    int m_nQuitCode = 0;
 };
 
 }  // namespace SOUI

@@ -24,14 +24,16 @@ public:
     void RemoveResProvider(IResProvider* pResProvider);
 
     bool HasResource(const std::wstring& strType, const std::wstring& strName) const;
-    bool GetRawBuffer(const std::wstring& strType, const std::wstring& strName, std::vector<char>& buf) const;
+    bool GetRawBuffer(const std::wstring& strType, const std::wstring& strName,
+                      std::vector<char>& buf) const;
     // "TYPE:name" form.
     bool GetRawBuffer(const std::wstring& strRef, std::vector<char>& buf) const;
 
 protected:
     // Called by AddResProvider for the named UIDEF document.
     virtual bool LoadUIDef(IResProvider* pResProvider, pugi::xml_node xmlUidef) = 0;
-    static bool ParseXml(const std::vector<char>& buf, pugi::xml_document& doc, const std::wstring& strWhat);
+    static bool ParseXml(const std::vector<char>& buf, pugi::xml_document& doc,
+                         const std::wstring& strWhat);
 
     std::vector<IResProvider*> m_lstProviders;
 };

@@ -17,9 +17,10 @@ enum : int {
 
 // Something that draws a control's background in one of several states.
 struct ISkinObj : public IObjRef {
-    // Draws state iState into rc. A state the skin does not have draws
-    // state 0, so a three-state button still shows when disabled.
-    virtual void Draw(IRenderTarget* pRT, const CRect& rc, int iState, unsigned char byAlpha = 255) = 0;
+    // Draws state iState into rc. A state beyond the skin's last draws the
+    // last one; a negative state draws state 0.
+    virtual void Draw(IRenderTarget* pRT, const CRect& rc, int iState,
+                      unsigned char byAlpha = 255) = 0;
     virtual int GetStates() const = 0;
     // Natural size of one state (the image cell); (0,0) for colour skins.
     virtual CSize GetSkinSize() const = 0;

@@ -4,16 +4,16 @@
 
 namespace SOUI {
 
-// A plain colour skin with up to four states: a filled rectangle, or a frame
-// when it has a border width ("border" element). Attributes: normal, hover,
-// pushed, disable (colours; absent states take the normal colour), border
-// (frame width, default 1 for the frame form), background (fill inside the
-// frame, none by default).
+// A plain colour skin with four states: a filled rectangle ("colorrect"), or
+// an outline ("border"). Attributes: colorNormal, colorHover, colorPushed,
+// colorDisable (absent states take the normal colour), width (outline
+// width, default 1).
 class SSkinColorRect : public SSkinObjBase {
 public:
     explicit SSkinColorRect(bool bFrame = false) : m_bFrame(bFrame) {}
 
-    void Draw(IRenderTarget* pRT, const CRect& rc, int iState, unsigned char byAlpha = 255) override;
+    void Draw(IRenderTarget* pRT, const CRect& rc, int iState,
+              unsigned char byAlpha = 255) override;
     int GetStates() const override { return 4; }
     CSize GetSkinSize() const override { return {}; }
     bool InitFromXml(pugi::xml_node xmlSkin, const SkinImageLoader& loadImage) override;
@@ -26,7 +26,6 @@ private:
     int m_nBorder = 1;
     SColor m_crStates[4];
     bool m_bHasState[4] = {};
-    SColor m_crBackground;
 };
 
 }  // namespace SOUI

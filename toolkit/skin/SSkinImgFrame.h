@@ -15,11 +15,12 @@ public:
 
     // Draws rcSrc of pImg into rcDst as nine parts with the given margins;
     // margins larger than the target shrink proportionally.
-    static void DrawNinePart(IRenderTarget* pRT, IBitmapS* pImg, const CRect& rcDst, const CRect& rcSrc,
-                             const CRect& rcMargin, unsigned char byAlpha);
+    static void DrawNinePart(IRenderTarget* pRT, IBitmapS* pImg, const CRect& rcDst,
+                             const CRect& rcSrc, const CRect& rcMargin, unsigned char byAlpha);
 
 protected:
-    void DrawState(IRenderTarget* pRT, const CRect& rcDst, const CRect& rcSrc, unsigned char byAlpha) override;
+    void DrawState(IRenderTarget* pRT, const CRect& rcDst, const CRect& rcSrc,
+                   unsigned char byAlpha) override;
 
     // left, top, right, bottom widths (not a rectangle).
     CRect m_rcMargin;

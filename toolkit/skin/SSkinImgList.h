@@ -11,7 +11,8 @@ public:
     SSkinImgList() = default;
     ~SSkinImgList() override;
 
-    void Draw(IRenderTarget* pRT, const CRect& rc, int iState, unsigned char byAlpha = 255) override;
+    void Draw(IRenderTarget* pRT, const CRect& rc, int iState,
+              unsigned char byAlpha = 255) override;
     int GetStates() const override { return m_nStates; }
     CSize GetSkinSize() const override;
     bool InitFromXml(pugi::xml_node xmlSkin, const SkinImageLoader& loadImage) override;
@@ -26,7 +27,8 @@ public:
     CRect GetStateRect(int iState) const;
 
 protected:
-    virtual void DrawState(IRenderTarget* pRT, const CRect& rcDst, const CRect& rcSrc, unsigned char byAlpha);
+    virtual void DrawState(IRenderTarget* pRT, const CRect& rcDst, const CRect& rcSrc,
+                           unsigned char byAlpha);
 
     IBitmapS* m_pImg = nullptr;
     int m_nStates = 1;

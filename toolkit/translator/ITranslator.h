@@ -18,7 +18,8 @@ struct ITranslator : public IObjRef {
     virtual std::wstring GetName() const = 0;
     virtual std::wstring GetGuid() const = 0;
     // True and the translation when the context has the key.
-    virtual bool Tr(const std::wstring& strSrc, const std::wstring& strCtx, std::wstring& strRet) const = 0;
+    virtual bool Tr(const std::wstring& strSrc, const std::wstring& strCtx,
+                    std::wstring& strRet) const = 0;
 };
 
 }  // namespace SOUI

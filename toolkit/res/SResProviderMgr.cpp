@@ -1,0 +1,84 @@
+#include "toolkit/res/SResProviderMgr.h"
+
+#include <algorithm>
+
+#include "platform/WriteLog.h"
+#include "toolkit/res/SResID.h"
+
+namespace SOUI {
+
+SResProviderMgr::~SResProviderMgr() {
+    for (IResProvider* p : m_lstProviders)
+        p->Release();
+}
+
+bool SResProviderMgr::AddResProvider(IResProvider* pResProvider, const wchar_t* pszUidef) {
+    if (!pResProvider) {
+        WriteLog(L"%s: no provider", L"SResProviderMgr::AddResProvider");
+        return false;
+    }
+    pResProvider->AddRef();
+    m_lstProviders.push_back(pResProvider);
+    if (!pszUidef || !*pszUidef)
+        return true;
+
+    SResID id = SResID::Parse(pszUidef);
+    std::vector<char> buf;
+    pugi::xml_document doc;
+    if (!pResProvider->GetRawBuffer(id.strType, id.strName, buf)) {
+        WriteLog(L"%s: initial definitions \"%s\" not found", L"SResProviderMgr::AddResProvider",
+                 pszUidef);
+        return false;
+    }
+    if (!ParseXml(buf, doc, pszUidef))
+        return false;
+    pugi::xml_node xmlUidef = doc.child("UIDEF");
+    if (!xmlUidef) {
+        WriteLog(L"%s: \"%s\" has no UIDEF element", L"SResProviderMgr::AddResProvider", pszUidef);
+        return false;
+    }
+    return LoadUIDef(pResProvider, xmlUidef);
+}
+
+void SResProviderMgr::RemoveResProvider(IResProvider* pResProvider) {
+    auto it = std::find(m_lstProviders.begin(), m_lstProviders.end(), pResProvider);
+    if (it == m_lstProviders.end())
+        return;
+    (*it)->Release();
+    m_lstProviders.erase(it);
+}
+
+bool SResProviderMgr::HasResource(const std::wstring& strType, const std::wstring& strName) const {
+    for (auto it = m_lstProviders.rbegin(); it != m_lstProviders.rend(); ++it)
+        if ((*it)->HasResource(strType, strName))
+            return true;
+    return false;
+}
+
+bool SResProviderMgr::GetRawBuffer(const std::wstring& strType, const std::wstring& strName,
+                                   std::vector<char>& buf) const {
+    for (auto it = m_lstProviders.rbegin(); it != m_lstProviders.rend(); ++it)
+        if ((*it)->GetRawBuffer(strType, strName, buf))
+            return true;
+    return false;
+}
+
+bool SResProviderMgr::GetRawBuffer(const std::wstring& strRef, std::vector<char>& buf) const {
+    SResID id = SResID::Parse(strRef);
+    return GetRawBuffer(id.strType, id.strName, buf);
+}
+
+bool SResProviderMgr::ParseXml(const std::vector<char>& buf, pugi::xml_document& doc,
+                               const std::wstring& strWhat) {
+    // pugixml skips a UTF-8 byte-order mark itself.
+    pugi::xml_parse_result res =
+        doc.load_buffer(buf.data(), buf.size(), pugi::parse_default, pugi::encoding_utf8);
+    if (!res) {
+        WriteLog(L"%s: \"%s\" is not well-formed XML (offset %d)", L"SResProviderMgr::ParseXml",
+                 strWhat.c_str(), int(res.offset));
+        return false;
+    }
+    return true;
+}
+
+}  // namespace SOUI
