@@ -274,6 +274,8 @@ void SWindow::SetVisible(bool bVisible, bool bUpdate) {
         }
     }
     m_attributes[L"visible"] = bVisible ? L"1" : L"0";
+    // Native overlays follow visibility; the host syncs them on relayout.
+    RequestRelayout();
 }
 
 bool SWindow::IsVisible(bool bCheckParent) const {

@@ -1,0 +1,60 @@
+#include "toolkit/window/SHostDialog.h"
+
+#include "platform/WriteLog.h"
+#include "toolkit/core/EventCmd.h"
+
+namespace SOUI {
+
+int SHostDialog::DoModal(SHostWnd* pParent) {
+    if (!IsWindow() && !Create(pParent)) {
+        WriteLog(L"SHostDialog::DoModal cannot create [%s]", m_strResName.c_str());
+        return -1;
+    }
+    m_nRetCode = IDCANCEL;
+    m_bModal = true;
+    SendMessage(WM_INITDIALOG);
+    int nCode = m_nRetCode;
+    // An init handler may end the dialog before it ever shows.
+    if (m_bModal && IsWindow()) {
+        CenterWindow(pParent);
+        ShowWindow(SW_SHOW);
+        nCode = m_pBackend->RunModalLoop(pParent ? pParent->GetBackend() : nullptr);
+    }
+    m_bModal = false;
+    ShowWindow(SW_HIDE);
+    DestroyWindow();
+    return nCode;
+}
+
+void SHostDialog::EndDialog(int nCode) {
+    if (!m_bModal) {
+        return;
+    }
+    m_nRetCode = nCode;
+    m_bModal = false;
+    if (m_pBackend) {
+        m_pBackend->EndModalLoop(nCode);
+    }
+}
+
+bool SHostDialog::ProcessWindowMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult) {
+    if (uMsg == WM_CLOSE && m_bModal) {
+        lResult = 0;
+        EndDialog(IDCANCEL);
+        return true;
+    }
+    return SHostWnd::ProcessWindowMessage(uMsg, wParam, lParam, lResult);
+}
+
+bool SHostDialog::OnFireEvent(EventArgs* pEvt) {
+    if (_HandleEvent(pEvt)) {
+        return true;
+    }
+    if (pEvt->GetID() == EVT_CMD && (pEvt->idFrom == IDOK || pEvt->idFrom == IDCANCEL)) {
+        EndDialog(pEvt->idFrom);
+        return true;
+    }
+    return false;
+}
+
+}  // namespace SOUI

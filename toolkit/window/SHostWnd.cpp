@@ -1,0 +1,577 @@
+#include "toolkit/window/SHostWnd.h"
+
+#include <glib.h>
+
+#include <algorithm>
+#include <functional>
+
+#include "platform/WriteLog.h"
+#include "toolkit/control/SEdit.h"
+#include "toolkit/control/SWindowRegistry.h"
+#include "toolkit/core/SMessageLoop.h"
+#include "toolkit/core/STimerManager.h"
+#include "toolkit/layout/SLayoutBuilder.h"
+#include "toolkit/res/SApplication.h"
+#include "toolkit/window/COffscreenBackend.h"
+
+namespace SOUI {
+
+namespace {
+std::wstring Utf8ToWide(const char* psz) {
+    glong nWritten = 0;
+    gunichar* pUcs4 = g_utf8_to_ucs4(psz, -1, nullptr, &nWritten, nullptr);
+    if (!pUcs4) {
+        return std::wstring();
+    }
+    std::wstring str(reinterpret_cast<const wchar_t*>(pUcs4), static_cast<size_t>(nWritten));
+    g_free(pUcs4);
+    return str;
+}
+
+bool AttrIsTrue(pugi::xml_node node, const char* pszName) {
+    std::string str = node.attribute(pszName).value();
+    return !str.empty() && str != "0" && str != "false";
+}
+
+void ForEachWindow(SWindow* pWnd, const std::function<void(SWindow*)>& fn) {
+    fn(pWnd);
+    for (size_t i = 0; i < pWnd->GetChildrenCount(); ++i) {
+        ForEachWindow(pWnd->GetChild(i), fn);
+    }
+}
+
+// A factory with the toolkit's windows, for hosts made without an application.
+const SObjectFactoryMgr& DefaultFactory() {
+    static SObjectFactoryMgr s_factory = [] {
+        SObjectFactoryMgr factory;
+        RegisterToolkitWindows(factory);
+        return factory;
+    }();
+    return s_factory;
+}
+}  // namespace
+
+SHostWnd::SHostWnd(const wchar_t* pszResName) : m_strResName(pszResName ? pszResName : L"") {
+    m_pContainer = this;
+}
+
+SHostWnd::~SHostWnd() {
+    STimerManager::KillAllTimers(this);
+    if (m_pBackend) {
+        m_pBackend->Destroy();
+    }
+    // Controls that hold native overlays go before the backend.
+    m_children.clear();
+    m_pFocus = m_pHover = m_pCapture = nullptr;
+    m_pBackend.reset();
+    for (auto& it : m_mapFonts) {
+        it.second->Release();
+    }
+    m_pContainer = nullptr;
+}
+
+bool SHostWnd::Create(SHostWnd* pOwner) {
+    if (m_pBackend && m_pBackend->IsCreated()) {
+        return true;
+    }
+    SApplication* pApp = SApplication::getSingletonPtr();
+    if (!pApp) {
+        WriteLogA("SHostWnd::Create no application");
+        return false;
+    }
+    pugi::xml_document doc;
+    if (!pApp->LoadXmlDocment(doc, m_strResName)) {
+        WriteLog(L"SHostWnd::Create layout [%s] not loaded", m_strResName.c_str());
+        return false;
+    }
+    pugi::xml_node xmlSoui = doc.child("SOUI");
+    if (!xmlSoui) {
+        WriteLog(L"SHostWnd::Create layout [%s] has no SOUI element", m_strResName.c_str());
+        return false;
+    }
+    if (!InitFromXml(xmlSoui)) {
+        return false;
+    }
+    m_pBackend = CreateHostBackend();
+    m_params.strTitle = TranslateText(m_strTitle);
+    if (!m_pBackend->Create(this, m_params, pOwner ? pOwner->GetBackend() : nullptr)) {
+        WriteLog(L"SHostWnd::Create backend failed for [%s]", m_strResName.c_str());
+        m_pBackend.reset();
+        return false;
+    }
+    m_bDestroyed = false;
+    SyncNativeEdits();
+    LRESULT lResult = 0;
+    ProcessWindowMessage(WM_CREATE, 0, 0, lResult);
+    return true;
+}
+
+bool SHostWnd::InitFromXml(pugi::xml_node xmlSoui) {
+    m_params = HostWindowParams();
+    m_params.nWidth = xmlSoui.attribute("width").as_int(0);
+    m_params.nHeight = xmlSoui.attribute("height").as_int(0);
+    if (m_params.nWidth <= 0 || m_params.nHeight <= 0 || m_params.nWidth > 16384 ||
+        m_params.nHeight > 16384) {
+        WriteLog(L"SHostWnd::InitFromXml bad window size in [%s]", m_strResName.c_str());
+        return false;
+    }
+    m_strTitle = Utf8ToWide(xmlSoui.attribute("title").value());
+    m_strTrCtx = Utf8ToWide(xmlSoui.attribute("trCtx").value());
+    m_params.bTranslucent = AttrIsTrue(xmlSoui, "translucent");
+    m_params.bToolWindow = AttrIsTrue(xmlSoui, "toolWindow");
+    m_params.bResizable = AttrIsTrue(xmlSoui, "resizable");
+    std::string strType = xmlSoui.attribute("wndType").value();
+    m_bAppMain = strType == "appMain";
+    m_params.bDialog = strType == "8" || strType == "dialog";
+    std::string strMin = xmlSoui.attribute("minsize").value();
+    if (sscanf(strMin.c_str(), "%d,%d", &m_params.nMinWidth, &m_params.nMinHeight) == 1) {
+        m_params.nMinHeight = m_params.nMinWidth;
+    }
+
+    SApplication* pApp = SApplication::getSingletonPtr();
+    const SObjectFactoryMgr& factory = pApp && pApp->GetWindowFactory().IsRegistered(L"window")
+                                           ? pApp->GetWindowFactory()
+                                           : DefaultFactory();
+    SLayoutBuilder builder(factory, [pApp](const std::wstring& strName) {
+        return pApp ? pApp->NameToID(strName) : 0;
+    });
+    m_children.clear();
+    m_pFocus = m_pHover = m_pCapture = nullptr;
+    m_bLoading = true;
+    if (pugi::xml_attribute attrName = xmlSoui.attribute("name")) {
+        m_strName = Utf8ToWide(attrName.value());
+    }
+    pugi::xml_node xmlRoot = xmlSoui.child("root");
+    if (xmlRoot) {
+        builder.InitWindow(this, xmlRoot);
+        builder.CreateChildren(this, xmlRoot);
+    } else {
+        WriteLog(L"SHostWnd::InitFromXml no root element in [%s]", m_strResName.c_str());
+    }
+    m_bLoading = false;
+    m_rcWindow = CRect();
+    Move(CRect(0, 0, m_params.nWidth, m_params.nHeight));
+    return true;
+}
+
+LRESULT SHostWnd::SendMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
+    LRESULT lResult = 0;
+    ProcessWindowMessage(uMsg, wParam, lParam, lResult);
+    return lResult;
+}
+
+bool SHostWnd::ProcessWindowMessage(UINT uMsg, WPARAM wParam, LPARAM, LRESULT& lResult) {
+    lResult = 0;
+    switch (uMsg) {
+        case WM_CLOSE:
+            DestroyWindow();
+            return true;
+        case WM_SYSCOMMAND:
+            if (!m_pBackend) {
+                return false;
+            }
+            switch (wParam & 0xFFF0) {
+                case SC_MINIMIZE:
+                    m_pBackend->Minimize();
+                    return true;
+                case SC_MAXIMIZE:
+                    m_pBackend->Maximize();
+                    return true;
+                case SC_RESTORE:
+                    m_pBackend->Restore();
+                    return true;
+                case SC_CLOSE:
+                    SendMessage(WM_CLOSE);
+                    return true;
+                default:
+                    return false;
+            }
+        default:
+            return false;
+    }
+}
+
+bool SHostWnd::_HandleEvent(EventArgs*) {
+    return false;
+}
+
+bool SHostWnd::ShowWindow(int nCmdShow) {
+    if (!m_pBackend) {
+        return false;
+    }
+    bool bWasVisible = m_pBackend->IsVisible();
+    switch (nCmdShow) {
+        case SW_HIDE:
+            m_pBackend->Show(false);
+            break;
+        case SW_SHOWMINIMIZED:
+        case SW_MINIMIZE:
+            m_pBackend->Show(true);
+            m_pBackend->Minimize();
+            break;
+        case SW_SHOWMAXIMIZED:
+            m_pBackend->Show(true);
+            m_pBackend->Maximize();
+            break;
+        case SW_RESTORE:
+            m_pBackend->Show(true);
+            m_pBackend->Restore();
+            break;
+        default:
+            m_pBackend->Show(true);
+            break;
+    }
+    return bWasVisible;
+}
+
+bool SHostWnd::IsWindow() const {
+    return m_pBackend && m_pBackend->IsCreated();
+}
+
+bool SHostWnd::IsWindowVisible() const {
+    return IsWindow() && m_pBackend->IsVisible();
+}
+
+void SHostWnd::CenterWindow(SHostWnd* pParent) {
+    if (m_pBackend) {
+        m_pBackend->Center(pParent ? pParent->GetBackend() : nullptr);
+    }
+}
+
+void SHostWnd::ResizeWindow(int nWidth, int nHeight) {
+    if (nWidth <= 0 || nHeight <= 0) {
+        return;
+    }
+    m_params.nWidth = nWidth;
+    m_params.nHeight = nHeight;
+    if (m_pBackend) {
+        m_pBackend->Resize(nWidth, nHeight);
+    }
+    Move(CRect(0, 0, nWidth, nHeight));
+    SyncNativeEdits();
+    OnInvalidate(m_rcWindow);
+}
+
+bool SHostWnd::DestroyWindow() {
+    if (!IsWindow()) {
+        return false;
+    }
+    m_pBackend->Destroy();
+    return true;
+}
+
+void SHostWnd::SetWindowTextW(const std::wstring& strTitle) {
+    m_strTitle = strTitle;
+    if (m_pBackend) {
+        m_pBackend->SetTitle(strTitle);
+    }
+}
+
+bool SHostWnd::SetTimer(uintptr_t nID, unsigned nElapseMs) {
+    return STimerManager::SetTimer(this, nID, nElapseMs);
+}
+
+bool SHostWnd::KillTimer(uintptr_t nID) {
+    return STimerManager::KillTimer(this, nID);
+}
+
+COffscreenBackend* SHostWnd::GetOffscreen() const {
+    return dynamic_cast<COffscreenBackend*>(m_pBackend.get());
+}
+
+void SHostWnd::UpdateLayout() {
+    if (m_bInLayout) {
+        return;
+    }
+    m_bInLayout = true;
+    UpdateChildrenPosition();
+    m_bInLayout = false;
+    SyncNativeEdits();
+    OnInvalidate(m_rcWindow);
+}
+
+void SHostWnd::OnInvalidate(const CRect& rc) {
+    if (m_pBackend) {
+        m_pBackend->Invalidate(HostRect{rc.left, rc.top, rc.right, rc.bottom});
+    }
+}
+
+void SHostWnd::OnRelayout() {
+    if (!m_bLoading) {
+        UpdateLayout();
+    }
+}
+
+std::wstring SHostWnd::TranslateText(const std::wstring& strText) const {
+    SApplication* pApp = SApplication::getSingletonPtr();
+    if (!pApp || strText.empty()) {
+        return strText;
+    }
+    return pApp->Tr(strText, m_strTrCtx);
+}
+
+bool SHostWnd::OnFireEvent(EventArgs* pEvt) {
+    // The map may destroy the window; the tree itself stays until the
+    // object goes, so the sender remains valid here.
+    return _HandleEvent(pEvt);
+}
+
+void SHostWnd::SetFocus(SWindow* pWnd) {
+    if (pWnd == m_pFocus) {
+        return;
+    }
+    SWindow* pOld = m_pFocus;
+    m_pFocus = pWnd;
+    if (pOld) {
+        pOld->OnKillFocus();
+        pOld->Invalidate();
+    }
+    if (pWnd) {
+        pWnd->OnSetFocus();
+        pWnd->Invalidate();
+    }
+}
+
+void SHostWnd::SetCursor(HostCursor cursor) {
+    if (m_pBackend) {
+        m_pBackend->SetCursor(cursor);
+    }
+}
+
+void SHostWnd::OnWindowRemoved(SWindow* pWnd) {
+    if (m_pFocus == pWnd) {
+        m_pFocus = nullptr;
+    }
+    if (m_pHover == pWnd) {
+        m_pHover = nullptr;
+    }
+    if (m_pCapture == pWnd) {
+        m_pCapture = nullptr;
+    }
+}
+
+ISkinObj* SHostWnd::FindSkin(const std::wstring& strName) const {
+    SApplication* pApp = SApplication::getSingletonPtr();
+    return pApp ? pApp->GetSkin(strName) : nullptr;
+}
+
+IFontS* SHostWnd::GetFont(const SFontDesc& desc) {
+    std::wstring strKey = desc.ToString();
+    auto it = m_mapFonts.find(strKey);
+    if (it != m_mapFonts.end()) {
+        return it->second;
+    }
+    SApplication* pApp = SApplication::getSingletonPtr();
+    IFontS* pFont = nullptr;
+    if (!pApp || !pApp->GetRenderFactory() || !pApp->GetRenderFactory()->CreateFont(desc, &pFont)) {
+        return nullptr;
+    }
+    m_mapFonts[strKey] = pFont;
+    return pFont;
+}
+
+SFontDesc SHostWnd::GetDefaultFont() const {
+    SApplication* pApp = SApplication::getSingletonPtr();
+    return pApp ? pApp->GetDefFontDesc() : SFontDesc();
+}
+
+CSize SHostWnd::MeasureText(const std::wstring& strText, const SFontDesc& font, unsigned uFormat,
+                            int nMaxWidth) {
+    SApplication* pApp = SApplication::getSingletonPtr();
+    if (!pApp || !pApp->GetRenderFactory()) {
+        return CSize(0, 0);
+    }
+    return pApp->GetRenderFactory()->MeasureText(strText, GetFont(font), uFormat, nMaxWidth);
+}
+
+bool SHostWnd::LoadResource(const std::wstring& strRef, std::vector<char>& buf) const {
+    SApplication* pApp = SApplication::getSingletonPtr();
+    return pApp && pApp->GetRawBuffer(strRef, buf);
+}
+
+void SHostWnd::OnBackendPaint(cairo_t* cr, const HostRect& rcDirty) {
+    SApplication* pApp = SApplication::getSingletonPtr();
+    IRenderFactory* pFactory = pApp ? pApp->GetRenderFactory() : nullptr;
+    IRenderTarget* pRT = nullptr;
+    if (!pFactory ||
+        !pFactory->CreateRenderTargetOnCairo(cr, m_rcWindow.Width(), m_rcWindow.Height(), &pRT)) {
+        WriteLogA("SHostWnd::OnBackendPaint no render target");
+        return;
+    }
+    RedrawRegion(pRT, CRect(rcDirty.left, rcDirty.top, rcDirty.right, rcDirty.bottom));
+    pRT->Release();
+}
+
+void SHostWnd::OnBackendMouseMove(int x, int y, unsigned) {
+    CPoint pt(x, y);
+    if (m_pCapture) {
+        // A pressed control looks pressed only while the pointer is on it.
+        m_pCapture->SetPushed(m_pCapture->GetWindowRect().PtInRect(pt));
+        m_pCapture->OnMouseMove(pt);
+        return;
+    }
+    SWindow* pHit = HitTest(pt);
+    if (pHit && pHit->IsDisabled(true)) {
+        pHit = nullptr;
+    }
+    if (pHit != m_pHover) {
+        if (m_pHover) {
+            m_pHover->SetHover(false);
+        }
+        m_pHover = pHit;
+        if (pHit) {
+            pHit->SetHover(true);
+        }
+    }
+    HostCursor cursor = HostCursor::Arrow;
+    for (SWindow* p = pHit; p; p = p->GetParent()) {
+        if (p->GetCursor() != HostCursor::Arrow) {
+            cursor = p->GetCursor();
+            break;
+        }
+    }
+    SetCursor(cursor);
+    if (pHit) {
+        pHit->OnMouseMove(pt);
+    }
+}
+
+void SHostWnd::OnBackendMouseDown(int nButton, int x, int y, unsigned) {
+    if (nButton != 1) {
+        return;
+    }
+    CPoint pt(x, y);
+    SWindow* pHit = HitTest(pt);
+    if (!pHit || pHit->IsDisabled(true)) {
+        return;
+    }
+    if (pHit->IsCaption()) {
+        if (m_pBackend) {
+            m_pBackend->BeginMove(nButton, x, y);
+        }
+        return;
+    }
+    if (pHit->IsFocusable()) {
+        SetFocus(pHit);
+    }
+    m_pCapture = pHit;
+    pHit->OnLButtonDown(pt);
+}
+
+void SHostWnd::OnBackendMouseUp(int nButton, int x, int y, unsigned) {
+    if (nButton != 1 || !m_pCapture) {
+        return;
+    }
+    SWindow* pCapture = m_pCapture;
+    m_pCapture = nullptr;
+    pCapture->OnLButtonUp(CPoint(x, y));
+}
+
+void SHostWnd::OnBackendMouseLeave() {
+    if (m_pHover && !m_pCapture) {
+        m_pHover->SetHover(false);
+        m_pHover = nullptr;
+    }
+}
+
+void SHostWnd::OnBackendMouseWheel(int nDelta, int x, int y, unsigned) {
+    CPoint pt(x, y);
+    for (SWindow* p = HitTest(pt); p; p = p->GetParent()) {
+        if (!p->IsDisabled(true) && p->OnMouseWheel(nDelta, pt)) {
+            return;
+        }
+    }
+}
+
+void SHostWnd::OnBackendKeyDown(unsigned nKeyval, unsigned nModifiers) {
+    if (nKeyval == kHostKeyTab || nKeyval == kHostKeyLeftTab) {
+        FocusNext(nKeyval == kHostKeyLeftTab || (nModifiers & kHostModShift));
+        return;
+    }
+    if (nKeyval == kHostKeyEscape) {
+        OnEscape();
+        return;
+    }
+    if (m_pFocus && m_pFocus->IsVisible(true) && !m_pFocus->IsDisabled(true)) {
+        m_pFocus->OnKeyDown(nKeyval, nModifiers);
+    }
+}
+
+void SHostWnd::FocusNext(bool bBackward) {
+    std::vector<SWindow*> candidates;
+    ForEachWindow(this, [&](SWindow* p) {
+        if (p != this && p->IsFocusable() && p->IsVisible(true) && !p->IsDisabled(true)) {
+            candidates.push_back(p);
+        }
+    });
+    if (candidates.empty()) {
+        return;
+    }
+    auto it = std::find(candidates.begin(), candidates.end(), m_pFocus);
+    size_t nCount = candidates.size();
+    size_t nNext = 0;
+    if (it == candidates.end()) {
+        nNext = bBackward ? nCount - 1 : 0;
+    } else {
+        size_t nCur = static_cast<size_t>(it - candidates.begin());
+        nNext = bBackward ? (nCur + nCount - 1) % nCount : (nCur + 1) % nCount;
+    }
+    SetFocus(candidates[nNext]);
+}
+
+void SHostWnd::OnBackendCloseRequest() {
+    SendMessage(WM_CLOSE);
+}
+
+void SHostWnd::OnBackendDestroyed() {
+    if (m_bDestroyed) {
+        return;
+    }
+    m_bDestroyed = true;
+    STimerManager::KillAllTimers(this);
+    m_pCapture = nullptr;
+    LRESULT lResult = 0;
+    ProcessWindowMessage(WM_DESTROY, 0, 0, lResult);
+    if (m_bAppMain) {
+        if (SMessageLoop* pLoop = SMessageLoop::GetCurrent()) {
+            pLoop->Quit(0);
+        }
+    }
+    OnFinalMessage();
+}
+
+void SHostWnd::OnBackendSize(int nWidth, int nHeight) {
+    m_params.nWidth = nWidth;
+    m_params.nHeight = nHeight;
+    Move(CRect(0, 0, nWidth, nHeight));
+    SyncNativeEdits();
+}
+
+void SHostWnd::OnBackendEditChanged(int nEditId, const std::wstring& strText) {
+    ForEachWindow(this, [&](SWindow* p) {
+        if (auto* pEdit = dynamic_cast<SEdit*>(p); pEdit && pEdit->GetNativeId() == nEditId) {
+            pEdit->OnNativeChanged(strText);
+        }
+    });
+}
+
+void SHostWnd::OnBackendEditFocus(int nEditId) {
+    ForEachWindow(this, [&](SWindow* p) {
+        if (auto* pEdit = dynamic_cast<SEdit*>(p); pEdit && pEdit->GetNativeId() == nEditId) {
+            m_pFocus = pEdit;
+        }
+    });
+}
+
+void SHostWnd::SyncNativeEdits() {
+    if (!IsWindow()) {
+        return;
+    }
+    ForEachWindow(this, [&](SWindow* p) {
+        if (auto* pEdit = dynamic_cast<SEdit*>(p)) {
+            pEdit->SyncNative(m_pBackend.get());
+        }
+    });
+}
+
+}  // namespace SOUI
