@@ -1,0 +1,143 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "ResourceHelpers.h"
+
+namespace {
+
+struct Message {
+    const char* pszContext;
+    const char* pszKey;
+    const char* pszChinese;
+    const char* pszEnglish;
+};
+
+// The stored order of both tables.
+const Message kMessages[] = {
+    {"editmenu", "copy", "复制", "Copy"},
+    {"editmenu", "cut", "剪切", "Shear"},
+    {"editmenu", "paste", "粘贴", "Paste"},
+    {"dlg_msgbox", "title", "提示", "title"},
+    {"dlg_msgbox", "ok", "确定", "ok"},
+    {"dlg_msgbox", "cancel", "取消", "cancel"},
+    {"dlg_msgbox", "continue", "继续", "continue"},
+    {"dlg_protocol", "user_protocol", "用户协议", "User protocol"},
+    {"dlg_main", "title", "Tovadoc安装程序", "Tovadoc install program"},
+    {"dlg_main", "page1_qvdoc_conv", "Tovadoc转WORD", "Tovadoc to WORD converter"},
+    {"dlg_main", "page1_qvdoc_solving", "专注解决PDF文档问题",
+     "Focus on solving PDF document problems"},
+    {"dlg_main", "page1_install", "安装", "Install"},
+    {"dlg_main", "page1_check_read", "已经阅读并", "Have read and"},
+    {"dlg_main", "link_license", "同意许可", "Consent to permit"},
+    {"dlg_main", "high_quality_pdf2word", "高质量的PDF转WORD", "High quality PDF to WORD"},
+    {"dlg_main", "24hours_online", "7 x 12小时在线客服", "7 x 12 hours online customer service"},
+    {"dlg_main", "professional_team", "专业团队，精心研发",
+     "Professional team, meticulous research and development"},
+    {"dlg_main", "start_experience", "立即体验", "Start experience"},
+    {"install_tip", "dir_error", "当前安装路径无法创建,请重新指定!",
+     "The install directory is invalid. Please reassign it!"},
+    {"install_tip", "open_dir", "从下面选文件夹目录:", "Select Folder directory:"},
+    {"msg_tip", "net_check", "检测Net环境", "Detection NET environment"},
+    {"msg_tip", "down_net", "下载 Net Framework 组件", "Download net framework 4.0"},
+    {"msg_tip", "down_net_error", "下载 Net Framework 组件失败",
+     "Download net framework 4.0 failure"},
+    {"msg_tip", "instll_net", "开始安装 Net Framework 组件", "Start Install net framework 4.0"},
+    {"msg_tip", "instll_net_error", "安装 Net Framework 组件失败",
+     "Install net framework 4.0 failure"},
+    {"msg_tip", "instll_net_succeed", "安装 Net Framework 组件成功",
+     "Install net framework 4.0 success"},
+    {"msg_tip", "down_pack", "下载安装包", "Download installation package"},
+    {"msg_tip", "down_pack_error", "下载安装包失败", "Download failed"},
+    {"msg_tip", "install_pack_ing", "正在安装...", "Being installed..."},
+    {"msg_tip", "install_pack_succeed", "安装完成", "Install complete"},
+    {"msg_tip", "install_pack_error", "安装失败", "Install failure"},
+};
+
+struct Stored {
+    std::string strContext, strKey, strText;
+};
+
+// Flattens a table in document order; a context appearing twice, or a
+// message without both parts, fails the test.
+std::vector<Stored> Flatten(const pugi::xml_document& doc, const char* pszTable) {
+    std::vector<Stored> out;
+    std::vector<std::string> contexts;
+    for (pugi::xml_node ctx : doc.child("language").children()) {
+        EXPECT_STREQ(ctx.name(), "context") << pszTable;
+        std::string name = ctx.attribute("name").value();
+        for (const std::string& seen : contexts)
+            EXPECT_NE(seen, name) << pszTable << ": context twice";
+        contexts.push_back(name);
+        for (pugi::xml_node m : ctx.children()) {
+            EXPECT_STREQ(m.name(), "message") << pszTable;
+            EXPECT_TRUE(m.child("source") && m.child("translation")) << pszTable << " " << name;
+            out.push_back(
+                {name, m.child("source").text().get(), m.child("translation").text().get()});
+        }
+    }
+    return out;
+}
+
+std::string Lookup(const pugi::xml_document& doc, const char* pszContext, const char* pszKey) {
+    pugi::xml_node ctx =
+        doc.child("language").find_child_by_attribute("context", "name", pszContext);
+    for (pugi::xml_node m : ctx.children("message"))
+        if (std::string(m.child("source").text().get()) == pszKey)
+            return m.child("translation").text().get();
+    return pszKey;  // an untranslated key shows as itself
+}
+
+}  // namespace
+
+TEST(UiResources, TranslationTablesCarryEveryMessageInStoredOrder) {
+    for (bool bChinese : {true, false}) {
+        const char* table = bChinese ? "LANG_CN" : "LANG_EN";
+        pugi::xml_document doc;
+        ASSERT_TRUE(uires::LoadXml(doc, "TRANSLATOR", table));
+        pugi::xml_node lang = doc.child("language");
+        ASSERT_TRUE(lang) << table;
+        EXPECT_STREQ(lang.attribute("name").value(), "简体中文") << table;
+        EXPECT_STREQ(lang.attribute("guid").value(), "{9369ba9a-ed91-475f-a873-9085560976a2}")
+            << table;
+
+        // The first context is empty and has no name.
+        pugi::xml_node first = lang.first_child();
+        ASSERT_TRUE(first);
+        EXPECT_STREQ(first.name(), "context");
+        EXPECT_FALSE(first.attribute("name")) << table;
+        EXPECT_FALSE(first.first_child()) << table;
+
+        std::vector<Stored> stored = Flatten(doc, table);
+        ASSERT_EQ(stored.size(), std::size(kMessages)) << table;
+        for (size_t i = 0; i < stored.size(); ++i) {
+            const Message& m = kMessages[i];
+            EXPECT_EQ(stored[i].strContext, m.pszContext) << table << " #" << i;
+            EXPECT_EQ(stored[i].strKey, m.pszKey) << table << " #" << i;
+            EXPECT_EQ(stored[i].strText, bChinese ? m.pszChinese : m.pszEnglish)
+                << table << " #" << i;
+        }
+    }
+}
+
+TEST(UiResources, SameKeyDiffersByContextAndMissingKeysStayKeys) {
+    pugi::xml_document cn, en;
+    ASSERT_TRUE(uires::LoadXml(cn, "TRANSLATOR", "LANG_CN"));
+    ASSERT_TRUE(uires::LoadXml(en, "TRANSLATOR", "LANG_EN"));
+    EXPECT_EQ(Lookup(cn, "dlg_msgbox", "title"), "提示");
+    EXPECT_EQ(Lookup(cn, "dlg_main", "title"), "Tovadoc安装程序");
+    EXPECT_EQ(Lookup(en, "dlg_main", "title"), "Tovadoc install program");
+    // Keys used in the wrong context, and literal texts, are not found.
+    EXPECT_EQ(Lookup(cn, "msg_tip", "title"), "title");
+    EXPECT_EQ(Lookup(cn, "dlg_main", "net_check"), "net_check");
+    EXPECT_EQ(Lookup(en, "dlg_main", "快速启动栏"), "快速启动栏");
+    // Every status key the install workflow sends is there in both languages.
+    for (const char* key :
+         {"net_check", "down_net", "down_net_error", "instll_net", "instll_net_error",
+          "instll_net_succeed", "down_pack", "down_pack_error", "install_pack_ing",
+          "install_pack_succeed", "install_pack_error"}) {
+        EXPECT_NE(Lookup(cn, "msg_tip", key), key);
+        EXPECT_NE(Lookup(en, "msg_tip", key), key);
+    }
+}
