@@ -8,7 +8,6 @@
 #include "platform/WriteLog.h"
 #include "toolkit/control/SEdit.h"
 #include "toolkit/control/SWindowRegistry.h"
-#include "toolkit/core/SMessageLoop.h"
 #include "toolkit/core/STimerManager.h"
 #include "toolkit/layout/SLayoutBuilder.h"
 #include "toolkit/res/SApplication.h"
@@ -532,9 +531,10 @@ void SHostWnd::OnBackendDestroyed() {
     m_pCapture = nullptr;
     LRESULT lResult = 0;
     ProcessWindowMessage(WM_DESTROY, 0, 0, lResult);
+    // The application's main window takes the message loop with it.
     if (m_bAppMain) {
-        if (SMessageLoop* pLoop = SMessageLoop::GetCurrent()) {
-            pLoop->Quit(0);
+        if (SApplication* pApp = SApplication::getSingletonPtr()) {
+            pApp->Quit(0);
         }
     }
     OnFinalMessage();

@@ -1,0 +1,99 @@
+// Renders a layout off-screen to a PNG of the window's size:
+//   layout-preview LAYOUT:XML_MAINWND [--page N] [--lang zh|en|none] -o FILE.png
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "toolkit/control/STabCtrl.h"
+#include "toolkit/window/COffscreenBackend.h"
+#include "toolkit/window/SHostWnd.h"
+#include "tools/layout-preview/CPreviewEnv.h"
+
+namespace {
+int Usage() {
+    std::fprintf(stderr,
+                 "usage: layout-preview LAYOUT:NAME [--page N] [--lang zh|en|none] -o FILE.png\n");
+    return 2;
+}
+
+std::wstring Widen(const char* psz) {
+    std::wstring str;
+    for (; *psz; ++psz) {
+        str += static_cast<wchar_t>(static_cast<unsigned char>(*psz));
+    }
+    return str;
+}
+
+// The first tab control of the tree, depth first.
+SOUI::STabCtrl* FindTab(SOUI::SWindow* pWnd) {
+    if (auto* pTab = dynamic_cast<SOUI::STabCtrl*>(pWnd)) {
+        return pTab;
+    }
+    for (size_t i = 0; i < pWnd->GetChildrenCount(); ++i) {
+        if (auto* pTab = FindTab(pWnd->GetChild(i))) {
+            return pTab;
+        }
+    }
+    return nullptr;
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+    const char* pszLayout = nullptr;
+    const char* pszOut = nullptr;
+    int nPage = -1;
+    PreviewLang lang = PreviewLang::Chinese;
+    for (int i = 1; i < argc; ++i) {
+        if (!std::strcmp(argv[i], "--page") && i + 1 < argc) {
+            char* pEnd = nullptr;
+            nPage = static_cast<int>(std::strtol(argv[++i], &pEnd, 10));
+            if (*pEnd || nPage < 0) {
+                return Usage();
+            }
+        } else if (!std::strcmp(argv[i], "--lang") && i + 1 < argc) {
+            std::string strLang = argv[++i];
+            if (strLang == "zh") {
+                lang = PreviewLang::Chinese;
+            } else if (strLang == "en") {
+                lang = PreviewLang::English;
+            } else if (strLang == "none") {
+                lang = PreviewLang::None;
+            } else {
+                return Usage();
+            }
+        } else if (!std::strcmp(argv[i], "-o") && i + 1 < argc) {
+            pszOut = argv[++i];
+        } else if (argv[i][0] != '-' && !pszLayout) {
+            pszLayout = argv[i];
+        } else {
+            return Usage();
+        }
+    }
+    if (!pszLayout || !pszOut) {
+        return Usage();
+    }
+    CPreviewEnv env;
+    if (!env.Init(lang)) {
+        std::fprintf(stderr, "layout-preview: the toolkit could not be set up\n");
+        return 1;
+    }
+    SOUI::SHostWnd wnd(Widen(pszLayout).c_str());
+    if (!wnd.Create()) {
+        std::fprintf(stderr, "layout-preview: layout %s could not be created\n", pszLayout);
+        return 1;
+    }
+    if (nPage >= 0) {
+        SOUI::STabCtrl* pTab = FindTab(&wnd);
+        if (!pTab || !pTab->SetCurSel(nPage)) {
+            std::fprintf(stderr, "layout-preview: no page %d in %s\n", nPage, pszLayout);
+            return 1;
+        }
+    }
+    wnd.ShowWindow(SOUI::SW_SHOW);
+    SOUI::COffscreenBackend* pOff = wnd.GetOffscreen();
+    if (!pOff || !pOff->WritePng(pszOut)) {
+        std::fprintf(stderr, "layout-preview: %s could not be written\n", pszOut);
+        return 1;
+    }
+    return 0;
+}
