@@ -1,0 +1,3 @@
+#include "http/AppExit.h"
+
+std::atomic<unsigned char> g_bAppExit{0};

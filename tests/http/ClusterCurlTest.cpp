@@ -1,0 +1,546 @@
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <csignal>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "ClusterCurlFixture.h"
+#include "platform/CCancelToken.h"
+#include "support/StderrCapture.h"
+#include "support/TempDir.h"
+
+namespace fs = std::filesystem;
+using testsupport::ReadFile;
+using testsupport::StderrCapture;
+using testsupport::TempDir;
+using testsupport::WriteFile;
+
+namespace httptest {
+namespace {
+
+struct Report {
+    int nType;
+    int nTaskId;
+    double dTotal;
+    double dNow;
+};
+
+class RecordingReceiver : public CLibcurlDownCallback {
+public:
+    void OnDownProgress(int nType, int nTaskId, double dTotal, double dNow) override {
+        m_reports.push_back({nType, nTaskId, dTotal, dNow});
+        if (m_onReport)
+            m_onReport(m_reports.back());
+    }
+    void OnUpProgress(int, double, double) override { ++m_nUpCalls; }
+
+    std::vector<Report> m_reports;
+    std::function<void(const Report&)> m_onReport;
+    int m_nUpCalls = 0;
+};
+
+// Everything in a folder, for "nothing touched" checks.
+std::vector<std::string> Listing(const fs::path& dir) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir))
+        names.push_back(entry.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// ---- httpGet / httpPost ------------------------------------------------------
+
+TEST_F(ClusterCurl, GetAppendsBodyOfOkAnswer) {
+    Client client;
+    std::string response = "kept:";
+    CurlResult result = client.httpGet(m_server.Url("/small"), response);
+    EXPECT_EQ(200, result.lResCode);
+    EXPECT_EQ(curl_easy_strerror(CURLE_OK), result.strMsg);
+    EXPECT_EQ("kept:hello installer", response);
+}
+
+TEST_F(ClusterCurl, GetOfErrorPageKeepsStatusBodyAndLogs) {
+    StderrCapture log;
+    Client client;
+    std::string response;
+    CurlResult result = client.httpGet(m_server.Url("/missing"), response);
+    EXPECT_EQ(404, result.lResCode);
+    EXPECT_EQ("No error", result.strMsg);
+    EXPECT_EQ("<html>no such package</html>", response);
+    EXPECT_NE(std::string::npos,
+              log.Text().find("[curl send msg error: pRes=No error, lResCode=404 \n]"));
+}
+
+TEST_F(ClusterCurl, PostSendsBodyByteForByteWithOneContentTypeLine) {
+    std::string body = std::string("info=a%2Bb&x=") + '\0' + "\xff\x01 end";
+    Client client;
+    std::string response;
+    CurlResult result = client.httpPost(m_server.Url("/echo"), body, response);
+    EXPECT_EQ(200, result.lResCode);
+    EXPECT_EQ(body, response);
+    EXPECT_EQ("application/x-www-form-urlencoded", m_strPostType);
+    EXPECT_EQ(1u, m_nContentTypeLines);
+    EXPECT_EQ(std::to_string(body.size()), m_strPostLength);
+}
+
+TEST_F(ClusterCurl, PostWithEmptyBodySendsNoContent) {
+    Client client;
+    std::string response = "x";
+    CurlResult result = client.httpPost(m_server.Url("/echo"), "", response);
+    EXPECT_EQ(200, result.lResCode);
+    EXPECT_EQ("x", response);
+    EXPECT_EQ("application/x-www-form-urlencoded", m_strPostType);
+    EXPECT_EQ("0", m_strPostLength);
+}
+
+TEST_F(ClusterCurl, AddHeaderRefusesEmptyNameAndSendsValue) {
+    std::string seen;
+    m_server.Http().Get("/header", [&seen](const httplib::Request& req, httplib::Response& res) {
+        seen = req.get_header_value("X-Channel");
+        res.set_content("ok", "text/plain");
+    });
+    Client client;
+    EXPECT_FALSE(client.addHeader("", "value"));
+    EXPECT_TRUE(client.addHeader("X-Channel", "web 01"));
+    EXPECT_TRUE(client.addHeader("X-Empty", ""));
+    std::string response;
+    EXPECT_EQ(200, client.httpGet(m_server.Url("/header"), response).lResCode);
+    EXPECT_EQ("web 01", seen);
+}
+
+TEST_F(ClusterCurl, RedirectsAreFollowedUpToThirtyHops) {
+    std::string response;
+    Client shortChain;
+    EXPECT_EQ(200, shortChain.httpGet(m_server.Url("/hop/5"), response).lResCode);
+    EXPECT_EQ("arrived", response);
+
+    response.clear();
+    Client longest;
+    EXPECT_EQ(200, longest.httpGet(m_server.Url("/hop/30"), response).lResCode);
+
+    Client tooLong;
+    CurlResult result = tooLong.httpGet(m_server.Url("/hop/31"), response);
+    EXPECT_EQ(CURLE_TOO_MANY_REDIRECTS, result.lResCode);
+}
+
+TEST_F(ClusterCurl, RedirectLoopEndsWithTooManyRedirectsNotTimeout) {
+    Client client;
+    client.m_nTimeout = 20;
+    std::string response;
+    auto start = std::chrono::steady_clock::now();
+    CurlResult result = client.httpGet(m_server.Url("/loop"), response);
+    EXPECT_EQ(CURLE_TOO_MANY_REDIRECTS, result.lResCode);
+    EXPECT_EQ(curl_easy_strerror(CURLE_TOO_MANY_REDIRECTS), result.strMsg);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(15));
+}
+
+TEST_F(ClusterCurl, RefusedConnectionGivesLibraryCode) {
+    Client client;
+    std::string response;
+    CurlResult result =
+        client.httpGet("http://127.0.0.1:" + std::to_string(RefusedPort()) + "/", response);
+    EXPECT_EQ(CURLE_COULDNT_CONNECT, result.lResCode);
+    EXPECT_EQ(curl_easy_strerror(CURLE_COULDNT_CONNECT), result.strMsg);
+}
+
+TEST_F(ClusterCurl, ServerThatNeverAnswersTimesOut) {
+    SilentListener silent;
+    ASSERT_GT(silent.Port(), 0);
+    StderrCapture log;
+    Client client;
+    client.m_nTimeout = 1;
+    std::string response;
+    CurlResult result =
+        client.httpPost("http://127.0.0.1:" + std::to_string(silent.Port()) + "/", "a=1", response);
+    EXPECT_EQ(CURLE_OPERATION_TIMEDOUT, result.lResCode);
+    EXPECT_TRUE(response.empty());
+    EXPECT_NE(std::string::npos, log.Text().find("lResCode=28 \n]"));
+}
+
+TEST_F(ClusterCurl, SelfSignedCertificateFailsVerification) {
+    TempDir dir;
+    std::string cert = (dir / "cert.pem").string();
+    std::string key = (dir / "key.pem").string();
+    std::string command =
+        "openssl req -x509 -newkey rsa:2048 -nodes -days 1 -subj /CN=127.0.0.1 "
+        "-addext subjectAltName=IP:127.0.0.1 -keyout '" +
+        key + "' -out '" + cert + "' >/dev/null 2>&1";
+    ASSERT_EQ(0, std::system(command.c_str()));
+    LoopbackServer server(cert, key);
+    server.Http().Get("/", [](const httplib::Request&, httplib::Response& res) {
+        res.set_content("secret", "text/plain");
+    });
+    ASSERT_TRUE(server.Start());
+
+    // The server itself works: a client that skips verification gets the page.
+    CURL* raw = curl_easy_init();
+    std::string direct;
+    curl_easy_setopt(raw, CURLOPT_URL, server.Url("/").c_str());
+    curl_easy_setopt(raw, CURLOPT_SSL_VERIFYPEER, 0L);
+    curl_easy_setopt(raw, CURLOPT_SSL_VERIFYHOST, 0L);
+    curl_easy_setopt(
+        raw, CURLOPT_WRITEFUNCTION, +[](char* d, size_t s, size_t n, void* t) -> size_t {
+            static_cast<std::string*>(t)->append(d, s * n);
+            return s * n;
+        });
+    curl_easy_setopt(raw, CURLOPT_WRITEDATA, &direct);
+    ASSERT_EQ(CURLE_OK, curl_easy_perform(raw));
+    curl_easy_cleanup(raw);
+    ASSERT_EQ("secret", direct);
+
+    Client client;
+    std::string response;
+    CurlResult result = client.httpGet(server.Url("/"), response);
+    EXPECT_EQ(CURLE_PEER_FAILED_VERIFICATION, result.lResCode);
+    EXPECT_TRUE(response.empty());
+
+    TempDir saveDir;
+    Client downloader;
+    EXPECT_EQ(CURLE_PEER_FAILED_VERIFICATION,
+              downloader.downloadFile(server.Url("/"), "x.bin", saveDir.path()).lResCode);
+    EXPECT_TRUE(fs::is_empty(saveDir.path()));
+}
+
+// ---- downloadFile: success and progress ------------------------------------
+
+TEST_F(ClusterCurl, DownloadReplacesExistingTargetAndLeavesNoTemp) {
+    WriteFile(m_dir / "pack.exe", "old package");
+    RecordingReceiver receiver;
+    Client client;
+    client.setDownCallback(&receiver);
+    CurlResult result = client.downloadFile(m_server.Url("/file"), "pack.exe", m_dir.path());
+    EXPECT_EQ(200, result.lResCode);
+    EXPECT_EQ(curl_easy_strerror(CURLE_OK), result.strMsg);
+    EXPECT_EQ(m_body, ReadFile(m_dir / "pack.exe"));
+    EXPECT_FALSE(fs::exists(m_dir / "pack.exe.temp"));
+    EXPECT_EQ(0, receiver.m_nUpCalls);
+}
+
+TEST_F(ClusterCurl, ReportsAreThinnedToOnePerPercent) {
+    RecordingReceiver receiver;
+    Client client;
+    client.setDownCallback(&receiver);
+    ASSERT_EQ(200, client.downloadFile(m_server.Url("/file"), "f.bin", m_dir.path()).lResCode);
+
+    ASSERT_FALSE(receiver.m_reports.empty());
+    double last = 0;
+    int known = 0;
+    for (const Report& r : receiver.m_reports) {
+        EXPECT_EQ(1, r.nType);
+        EXPECT_EQ(0, r.nTaskId);
+        if (r.dTotal == 0) {
+            EXPECT_EQ(0, known) << "size became unknown again";
+        } else {
+            EXPECT_EQ(1000000.0, r.dTotal);
+            EXPECT_GE(r.dNow - last, 10000.0);
+            ++known;
+        }
+        last = r.dNow;
+    }
+    EXPECT_GT(known, 0);
+    EXPECT_LE(known, 100);
+}
+
+TEST_F(ClusterCurl, UnknownSizeReportsEveryCallWithZeroTotal) {
+    // 100 pieces of 1000 bytes, spaced so that each arrives on its own.
+    m_server.Http().Get("/trickle", [](const httplib::Request&, httplib::Response& res) {
+        res.set_chunked_content_provider(
+            "application/octet-stream", [](size_t offset, httplib::DataSink& sink) {
+                if (offset >= 100000) {
+                    sink.done();
+                    return true;
+                }
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+                return sink.write(std::string(1000, 't').data(), 1000);
+            });
+    });
+    RecordingReceiver receiver;
+    Client client;
+    client.setDownCallback(&receiver);
+    ASSERT_EQ(200, client.downloadFile(m_server.Url("/trickle"), "c.bin", m_dir.path()).lResCode);
+    EXPECT_EQ(100000u, fs::file_size(m_dir / "c.bin"));
+    ASSERT_FALSE(receiver.m_reports.empty());
+    double last = 0;
+    int nSmallAdvances = 0;
+    for (const Report& r : receiver.m_reports) {
+        EXPECT_EQ(0.0, r.dTotal);
+        EXPECT_GE(r.dNow, last);
+        if (r.dNow - last < 1000.0)
+            ++nSmallAdvances;
+        last = r.dNow;
+    }
+    // Thinning to one per percent of the final size would allow at most 100
+    // reports, each at least 1000 bytes on; unthinned, calls without new data
+    // are reported as well.
+    EXPECT_GT(nSmallAdvances, 0);
+    EXPECT_GE(receiver.m_reports.size(), 50u);
+    EXPECT_EQ(100000.0, receiver.m_reports.back().dNow);
+}
+
+TEST_F(ClusterCurl, LargeChunkedBodyArrivesWhole) {
+    Client client;
+    ASSERT_EQ(200, client.downloadFile(m_server.Url("/chunked"), "c.bin", m_dir.path()).lResCode);
+    EXPECT_EQ(m_body, ReadFile(m_dir / "c.bin"));
+}
+
+TEST_F(ClusterCurl, SaveFolderWithTrailingSlashWorks) {
+    Client client;
+    std::string dir = m_dir.path().string() + "/";
+    ASSERT_EQ(200, client.downloadFile(m_server.Url("/small"), "s.txt", dir).lResCode);
+    EXPECT_EQ("hello installer", ReadFile(m_dir / "s.txt"));
+}
+
+TEST_F(ClusterCurl, RedirectedDownloadLandsAtTarget) {
+    Client client;
+    ASSERT_EQ(200, client.downloadFile(m_server.Url("/hop/3"), "r.txt", m_dir.path()).lResCode);
+    EXPECT_EQ("arrived", ReadFile(m_dir / "r.txt"));
+}
+
+// ---- downloadFile: failures -------------------------------------------------
+
+TEST_F(ClusterCurl, MissingSaveFolderTouchesNothing) {
+    StderrCapture log;
+    WriteFile(m_dir / "keep.txt", "k");
+    std::string missing = (m_dir / "nope").string();
+    Client client;
+    CurlResult result = client.downloadFile(m_server.Url("/small"), "keep.txt", missing);
+    std::string expected = "save dir=" + missing + " is not exsit\xEF\xBC\x81";
+    EXPECT_EQ(-1, result.lResCode);
+    EXPECT_EQ(expected, result.strMsg);
+    EXPECT_NE(std::string::npos, log.Text().find("[" + expected + "]"));
+    EXPECT_EQ(std::vector<std::string>{"keep.txt"}, Listing(m_dir.path()));
+}
+
+TEST_F(ClusterCurl, ErrorStatusDeletesTempAndOldTarget) {
+    StderrCapture log;
+    WriteFile(m_dir / "p.exe", "old");
+    Client client;
+    CurlResult result = client.downloadFile(m_server.Url("/missing"), "p.exe", m_dir.path());
+    EXPECT_EQ(404, result.lResCode);
+    EXPECT_TRUE(fs::is_empty(m_dir.path()));
+    EXPECT_NE(std::string::npos, log.Text().find("lResCode=404 \n][No error]"));
+}
+
+TEST_F(ClusterCurl, RefusedPortDeletesTempAndOldTarget) {
+    WriteFile(m_dir / "p.exe", "old");
+    WriteFile(m_dir / "p.exe.temp", "stale partial");
+    Client client;
+    CurlResult result = client.downloadFile(
+        "http://127.0.0.1:" + std::to_string(RefusedPort()) + "/x", "p.exe", m_dir.path());
+    EXPECT_EQ(CURLE_COULDNT_CONNECT, result.lResCode);
+    EXPECT_TRUE(fs::is_empty(m_dir.path()));
+}
+
+TEST_F(ClusterCurl, StallAfterOkStatusIsFailureAndNothingIsRenamed) {
+    StderrCapture log;
+    Client client;
+    client.m_nTimeout = 2;
+    CurlResult result = client.downloadFile(m_server.Url("/stall"), "p.exe", m_dir.path());
+    m_server.Release();
+    EXPECT_EQ(CURLE_OPERATION_TIMEDOUT, result.lResCode);
+    EXPECT_EQ(curl_easy_strerror(CURLE_OPERATION_TIMEDOUT), result.strMsg);
+    EXPECT_TRUE(fs::is_empty(m_dir.path()));
+    EXPECT_NE(std::string::npos, log.Text().find("lResCode=28 \n]"));
+}
+
+TEST_F(ClusterCurl, UncreatableTempFileReportsTargetPath) {
+    // A folder squatting on the temporary name cannot be opened as a file,
+    // whoever runs the test.
+    fs::create_directory(m_dir / "p.exe.temp");
+    WriteFile(m_dir / "p.exe", "old");
+    StderrCapture log;
+    Client client;
+    CurlResult result = client.downloadFile(m_server.Url("/small"), "p.exe", m_dir.path());
+    std::string expected = "downloadFile open file error(" + std::to_string(EISDIR) + "), " +
+                           (m_dir / "p.exe").string();
+    EXPECT_EQ(-1, result.lResCode);
+    EXPECT_EQ(expected, result.strMsg);
+    EXPECT_NE(std::string::npos, log.Text().find("[" + expected + "]"));
+    EXPECT_FALSE(fs::exists(m_dir / "p.exe"));
+}
+
+TEST_F(ClusterCurl, ReadOnlyFolderCannotTakeTempFile) {
+    if (geteuid() == 0)
+        GTEST_SKIP() << "root writes into read-only folders";
+    fs::path ro = m_dir / "ro";
+    fs::create_directory(ro);
+    chmod(ro.c_str(), 0555);
+    Client client;
+    CurlResult result = client.downloadFile(m_server.Url("/small"), "p.exe", ro.string());
+    chmod(ro.c_str(), 0755);
+    EXPECT_EQ(-1, result.lResCode);
+    EXPECT_EQ(
+        "downloadFile open file error(" + std::to_string(EACCES) + "), " + (ro / "p.exe").string(),
+        result.strMsg);
+}
+
+TEST_F(ClusterCurl, FileReappearingAtTargetIsNeverReplaced) {
+    StderrCapture log;
+    RecordingReceiver receiver;
+    fs::path target = m_dir / "p.exe";
+    receiver.m_onReport = [&](const Report&) {
+        if (!fs::exists(target))
+            WriteFile(target, "someone else's file");
+    };
+    Client client;
+    client.setDownCallback(&receiver);
+    CurlResult result = client.downloadFile(m_server.Url("/file"), "p.exe", m_dir.path());
+    std::string expected = "rename error lasterror=[" + std::to_string(EEXIST) + "]";
+    EXPECT_EQ(-1, result.lResCode);
+    EXPECT_EQ(expected, result.strMsg);
+    EXPECT_EQ("someone else's file", ReadFile(target));
+    EXPECT_EQ(m_body, ReadFile(m_dir / "p.exe.temp"));
+    // One line after the last of the immediate attempts, not one per attempt.
+    std::string text = log.Text();
+    EXPECT_EQ(text.find("[" + expected + "]"), text.rfind("[" + expected + "]"));
+    EXPECT_NE(std::string::npos, text.find("[" + expected + "]"));
+}
+
+TEST_F(ClusterCurl, StopFlagEndsReportsAndSkipsRename) {
+    RecordingReceiver receiver;
+    receiver.m_onReport = [](const Report&) { g_bAppExit = 1; };
+    Client client;
+    client.setDownCallback(&receiver);
+    CurlResult result = client.downloadFile(m_server.Url("/file"), "p.exe", m_dir.path());
+    g_bAppExit = 0;
+    // The transfer itself ran to its end; only the first report got through.
+    EXPECT_EQ(200, result.lResCode);
+    EXPECT_EQ(1u, receiver.m_reports.size());
+    EXPECT_FALSE(fs::exists(m_dir / "p.exe"));
+    EXPECT_EQ(m_body, ReadFile(m_dir / "p.exe.temp"));
+}
+
+TEST_F(ClusterCurl, ThrowingReceiverEndsDownloadWithExceptionMessage) {
+    StderrCapture log;
+    RecordingReceiver receiver;
+    receiver.m_onReport = [](const Report& r) {
+        if (r.dNow > 0)
+            throw std::runtime_error("receiver broke");
+    };
+    Client client;
+    client.setDownCallback(&receiver);
+    CurlResult result = client.downloadFile(m_server.Url("/file"), "p.exe", m_dir.path());
+    EXPECT_EQ(-1, result.lResCode);
+    EXPECT_EQ(0u, result.strMsg.find("downloadFile api exception("));
+    EXPECT_NE(std::string::npos, log.Text().find("[downloadFile api exception("));
+    EXPECT_FALSE(fs::exists(m_dir / "p.exe"));
+    EXPECT_TRUE(fs::exists(m_dir / "p.exe.temp"));
+}
+
+// ---- full disk (file-size limit stands in for it) ---------------------------
+
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        rlimit limit{bytes, m_old.rlim_max};
+        m_bActive = setrlimit(RLIMIT_FSIZE, &limit) == 0;
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+    bool Active() const { return m_bActive; }
+
+private:
+    rlimit m_old{};
+    void (*m_oldHandler)(int) = nullptr;
+    bool m_bActive = false;
+};
+
+TEST_F(ClusterCurl, DiskFullDuringTransferIsWriteError) {
+    CurlResult result;
+    {
+        FileSizeLimit limit(100000);
+        ASSERT_TRUE(limit.Active());
+        Client client;
+        result = client.downloadFile(m_server.Url("/file"), "p.exe", m_dir.path());
+    }
+    EXPECT_EQ(CURLE_WRITE_ERROR, result.lResCode);
+    EXPECT_TRUE(fs::is_empty(m_dir.path()));
+}
+
+TEST_F(ClusterCurl, DiskFullWhenFlushingAtCloseIsFailure) {
+    // Small enough to sit in the stdio buffer until the close.
+    std::string body(1500, 'b');
+    m_server.Http().Get("/buffered", [&body](const httplib::Request&, httplib::Response& res) {
+        res.set_content(body, "application/octet-stream");
+    });
+    StderrCapture log;
+    CurlResult result;
+    {
+        FileSizeLimit limit(1000);
+        ASSERT_TRUE(limit.Active());
+        Client client;
+        result = client.downloadFile(m_server.Url("/buffered"), "p.exe", m_dir.path());
+    }
+    std::string expected = "downloadFile close file error(" + std::to_string(EFBIG) + "), " +
+                           (m_dir / "p.exe").string();
+    EXPECT_EQ(-1, result.lResCode);
+    EXPECT_EQ(expected, result.strMsg);
+    EXPECT_NE(std::string::npos, log.Text().find("[" + expected + "]"));
+    EXPECT_TRUE(fs::is_empty(m_dir.path()));
+}
+
+// ---- cancellation -----------------------------------------------------------
+
+TEST_F(ClusterCurl, CancelAbortsStalledDownloadPromptly) {
+    CCancelToken token;
+    Client client;
+    client.setCancelToken(&token);
+    std::thread canceller([&token] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        token.Cancel();
+    });
+    auto start = std::chrono::steady_clock::now();
+    CurlResult result = client.downloadFile(m_server.Url("/stall"), "p.exe", m_dir.path());
+    auto elapsed = std::chrono::steady_clock::now() - start;
+    canceller.join();
+    m_server.Release();
+    EXPECT_EQ(CURLE_ABORTED_BY_CALLBACK, result.lResCode);
+    EXPECT_TRUE(fs::is_empty(m_dir.path()));
+    // Hang guard only: the default time-out is an hour.
+    EXPECT_LT(elapsed, std::chrono::seconds(30));
+}
+
+TEST_F(ClusterCurl, CancelledTokenKeepsTransfersFromStarting) {
+    CCancelToken token;
+    token.Cancel();
+    WriteFile(m_dir / "p.exe", "old");
+    Client downloader;
+    downloader.setCancelToken(&token);
+    EXPECT_EQ(CURLE_ABORTED_BY_CALLBACK,
+              downloader.downloadFile(m_server.Url("/file"), "p.exe", m_dir.path()).lResCode);
+    EXPECT_EQ("old", ReadFile(m_dir / "p.exe"));
+
+    Client poster;
+    poster.setCancelToken(&token);
+    std::string response;
+    EXPECT_EQ(CURLE_ABORTED_BY_CALLBACK,
+              poster.httpPost(m_server.Url("/echo"), "a=1", response).lResCode);
+    EXPECT_TRUE(m_strPostType.empty());
+}
+
+TEST_F(ClusterCurl, CancelAbortsStalledGet) {
+    CCancelToken token;
+    Client client;
+    client.setCancelToken(&token);
+    std::thread canceller([&token] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        token.Cancel();
+    });
+    std::string response;
+    CurlResult result = client.httpGet(m_server.Url("/stall"), response);
+    canceller.join();
+    m_server.Release();
+    EXPECT_EQ(CURLE_ABORTED_BY_CALLBACK, result.lResCode);
+}
+
+}  // namespace
+}  // namespace httptest
