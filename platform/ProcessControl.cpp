@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <cstring>
 #include <thread>
+#include <vector>
 
 #include "platform/CCancelToken.h"
 #include "platform/CommandLine.h"
@@ -25,7 +26,9 @@
 
 namespace {
 
-constexpr size_t kReadChunk = 64 * 1024;
+constexpr size_t kReadChunk = 256 * 1024;
+// A larger pipe than the default 64 KiB lets a chatty child run on between reads.
+constexpr int kPipeBytes = 1024 * 1024;
 // Reads per wake-up before the time-out and the token are looked at again.
 constexpr int kReadsPerPass = 16;
 // Only where pidfd_open is missing (kernels before 5.3).
@@ -44,28 +47,25 @@ int PidfdOpen(pid_t pid) {
 // Appends one read's text up to its first zero byte.
 void AppendText(std::string& output, const char* data, size_t n) {
     const void* zero = memchr(data, 0, n);
-    output.append(data, zero ? static_cast<const char*>(zero) - data : n);
+    output.append(data, zero ? static_cast<size_t>(static_cast<const char*>(zero) - data) : n);
 }
 
 enum class ReadState { Open, Drained, Closed };
 
 // Reads what waits in the non-blocking pipe, at most maxReads times and
 // maxBytes in all.
-ReadState ReadWaiting(int fd, std::string& output, int maxReads, size_t maxBytes = SIZE_MAX) {
-    char buffer[kReadChunk];
+ReadState ReadWaiting(int fd, std::vector<char>& buffer, std::string& output, int maxReads,
+                      size_t maxBytes = SIZE_MAX) {
     for (int i = 0; i < maxReads && maxBytes > 0; ++i) {
-        ssize_t n = read(fd, buffer, std::min(sizeof(buffer), maxBytes));
+        ssize_t n = read(fd, buffer.data(), std::min(buffer.size(), maxBytes));
         if (n > 0) {
-            AppendText(output, buffer, static_cast<size_t>(n));
+            AppendText(output, buffer.data(), static_cast<size_t>(n));
             maxBytes -= static_cast<size_t>(n);
             continue;
         }
-        if (n == 0)
-            return ReadState::Closed;
-        if (errno == EINTR)
-            continue;
-        if (errno == EAGAIN)
-            return ReadState::Drained;
+        if (n == 0) return ReadState::Closed;
+        if (errno == EINTR) continue;
+        if (errno == EAGAIN) return ReadState::Drained;
         WriteLog(L"%s read failed errno=[%d]", L"RunAndCapture", errno);
         return ReadState::Closed;
     }
@@ -147,6 +147,8 @@ int RunAndCapture(const std::string& commandLine, std::string& output, uint32_t 
     close(pipeFds[1]);
     const int readFd = pipeFds[0];
     fcntl(readFd, F_SETFL, fcntl(readFd, F_GETFL) | O_NONBLOCK);
+    fcntl(readFd, F_SETPIPE_SZ, kPipeBytes);  // best effort: the default size works too
+    std::vector<char> buffer(kReadChunk);
 
     const int pidFd = PidfdOpen(pid);
     if (pidFd < 0)
@@ -190,7 +192,7 @@ int RunAndCapture(const std::string& commandLine, std::string& output, uint32_t 
         if ((cancelSlot >= 0 && fds[cancelSlot].revents) || (pCancel && pCancel->IsCancelled()))
             break;
         if (pipeSlot >= 0 && fds[pipeSlot].revents) {
-            if (ReadWaiting(readFd, output, kReadsPerPass) == ReadState::Closed)
+            if (ReadWaiting(readFd, buffer, output, kReadsPerPass) == ReadState::Closed)
                 bPipeOpen = false;
         }
         if (pidSlot >= 0 ? fds[pidSlot].revents != 0 : HasExited(pid)) {
@@ -204,7 +206,7 @@ int RunAndCapture(const std::string& commandLine, std::string& output, uint32_t 
     if (bPipeOpen) {
         int waiting = 0;
         if (ioctl(readFd, FIONREAD, &waiting) == 0 && waiting > 0)
-            ReadWaiting(readFd, output, INT_MAX, static_cast<size_t>(waiting));
+            ReadWaiting(readFd, buffer, output, INT_MAX, static_cast<size_t>(waiting));
     }
     int exitCode = kRunTimedOut;
     if (bExited) {
