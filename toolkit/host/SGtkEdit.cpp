@@ -38,6 +38,8 @@ SGtkEdit::SGtkEdit(SGtkWindow* pOwner, int nEditId) : m_pOwner(pOwner), m_nEditI
     m_pEntry = gtk_entry_new();
     g_object_ref_sink(m_pEntry);
     gtk_entry_set_has_frame(GTK_ENTRY(m_pEntry), FALSE);
+    // Otherwise GTK insists on a minimum of about 150 pixels.
+    gtk_entry_set_width_chars(GTK_ENTRY(m_pEntry), 1);
     m_pCss = gtk_css_provider_new();
     gtk_style_context_add_provider(gtk_widget_get_style_context(m_pEntry),
                                    GTK_STYLE_PROVIDER(m_pCss),

@@ -1,0 +1,41 @@
+#pragma once
+// Helpers for tests of real windows on the shared X display.
+#include <gtk/gtk.h>
+
+#include <cstdint>
+#include <functional>
+#include <initializer_list>
+#include <string>
+
+namespace gtkhosttest {
+
+// Skips the calling test (returns false) when no display can be opened.
+bool OpenDisplayOrSkipReason(std::string& strReason);
+
+// Waits, turning the main loop, until the condition holds; a hang guard, not a timing.
+bool WaitFor(const std::function<bool()>& condition, int nTimeoutMs = 30000);
+
+// Runs xdotool with the arguments and waits for it; true on exit code 0.
+bool XDoTool(std::initializer_list<std::string> args);
+
+// The screen's pixel at a root position as 0xRRGGBB, read back from the server.
+uint32_t ScreenPixel(int x, int y);
+
+// What a window manager sends when the user closes a window.
+void SendDeleteWindow(unsigned long nXid);
+
+// Watches the root window for client messages, as a window manager would.
+class RootMessageWatcher {
+public:
+    RootMessageWatcher();
+    ~RootMessageWatcher();
+    RootMessageWatcher(const RootMessageWatcher&) = delete;
+    RootMessageWatcher& operator=(const RootMessageWatcher&) = delete;
+    // True once a message of that type arrived for the window; data0 is its first datum.
+    bool Received(const char* pszType, unsigned long nXid, long* pData0 = nullptr);
+
+private:
+    void* m_pDisplay = nullptr;
+};
+
+}  // namespace gtkhosttest
