@@ -1,0 +1,22 @@
+#pragma once
+// The installer's toolkit set-up shared by the window tests, and pixel
+// probes of off-screen windows.
+#include <cairo.h>
+
+#include <cstdint>
+
+#include "tools/layout-preview/CPreviewEnv.h"
+
+namespace SOUI {
+class SHostWnd;
+}
+
+// Created once per process with the Chinese table; tests that switch the
+// language switch it back.
+CPreviewEnv& ToolkitEnv();
+
+// 0xAARRGGBB, premultiplied, of the window's current drawing.
+uint32_t ProbePixel(SOUI::SHostWnd& wnd, int x, int y);
+uint32_t ProbeSurface(cairo_surface_t* pSurface, int x, int y);
+// Each channel within nTolerance.
+bool NearColor(uint32_t a, uint32_t b, int nTolerance);
