@@ -1,11 +1,50 @@
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/settings/InstallSettings.h"
+#if __has_include("http/CHttpMgr.h")
+#include "http/CHttpMgr.h"
+#define TOVADOC_HAVE_HTTP_MGR 1
+#endif
 #include "install/CInstallMgr.h"
+#include "install/StepCommon.h"
+#include "platform/MacAddress.h"
+#include "platform/ProfileFile.h"
+#include "platform/TextConvert.h"
 #include "platform/WriteLog.h"
 
-// Records channel and language and reports the installation; always true.
 bool CInstallMgr::AfterInstall() {
+    WriteLog(L"%s 安装step=%d", L"CInstallMgr::AfterInstall", 90);
     FireInstallEvent(90, 0, L"install_pack_succeed");
-    WriteLog(L"%s settings and report are not available in this build",
-             L"CInstallMgr::AfterInstall");
+
+    const std::wstring strIni = GetInstallIniPathIn(m_strExeDir);
+    // The language goes out as the signed number the settings file spelled.
+    const std::wstring strLanguage = std::to_wstring(static_cast<int32_t>(ReadLanguage(strIni)));
+    if (m_strInstallDir.empty()) {
+        // Without a folder the file would land in the file system's root.
+        WriteLog(L"%s no install folder, user.ini not written", L"CInstallMgr::AfterInstall");
+    } else if (!ProfileWriteStrings(
+                   m_strInstallDir + L"/user.ini", L"Config",
+                   {{L"channel", ReadChannel(strIni)}, {L"language", strLanguage}})) {
+        // Not fatal: the product falls back to its own defaults.
+        WriteLog(L"%s user.ini not written in [%s]", L"CInstallMgr::AfterInstall",
+                 m_strInstallDir.c_str());
+    }
+
+    const std::string strJson = BuildStatisticsJson(ReadChannel(strIni), ReadVersion(strIni),
+                                                    GetMacAddressText(), ReadLanguage(strIni));
+    const std::string strBody = BuildStatisticsBody(strJson);
+#ifdef TOVADOC_HAVE_HTTP_MGR
+    // The answer is not awaited; the HTTP manager logs it.
+    CHttpMgr::GetInstance()->PostAsync(ReadInstallStatisticsUrl(strIni), AnsiToWide(strBody), 0);
+#else
+    WriteLog(L"%s no HTTP manager in this build, report not sent", L"CInstallMgr::AfterInstall");
+#endif
+    WriteLog(L"%s Statistics url=%s ret=%s", L"CInstallMgr::AfterInstall",
+             ReadInstallStatisticsUrl(strIni).c_str(), AnsiToWide(strBody).c_str());
+
     FireInstallEvent(100, 0, L"install_pack_succeed");
     return true;
 }

@@ -1,18 +1,60 @@
+#include "http/ClusterCurl.h"
 #include "install/CInstallMgr.h"
+#include "install/CInstallPackDown.h"
+#include "install/StepCommon.h"
+#include "platform/ProcessControl.h"
+#include "platform/SystemInfo.h"
+#include "platform/TextConvert.h"
 #include "platform/WriteLog.h"
 
-// True when the framework installer was downloaded.
+namespace {
+
+const wchar_t kNetFileName[] = L"net4.exe";
+
+}  // namespace
+
 bool CInstallMgr::DownNetFile() {
     FireInstallEvent(20, 0, L"down_net");
-    WriteLog(L"%s download is not available in this build", L"CInstallMgr::DownNetFile");
+    WriteLog(L"%s 安装step=%d", L"CInstallMgr::DownNetFile", 20);
+
+    const std::string strFile = WideToAnsi(kNetFileName);
+    const std::string strDir = WideToAnsi(m_strExeDir);
+    const std::string strUrl =
+        WideToAnsi(ChooseNetUrl(GetOsKind(), GetInstallIniPathIn(m_strExeDir)));
+
+    CInstallPackDown receiver(20, 40, L"正在下载net包...", this);
+    CurlResult result;
+    {
+        ClusterCurl curl;
+        curl.setDownCallback(&receiver);
+        curl.setCancelToken(&m_cancel);
+        result = curl.downloadFile(strUrl, strFile, strDir);
+    }
+    if (result.lResCode == 200) {
+        WriteLog(L"%s success 下载net包成功", L"CInstallMgr::DownNetFile");
+        return true;
+    }
+    WriteLog(L"%s error 下载net包失败 reason=%s", L"CInstallMgr::DownNetFile",
+             AnsiToWide(result.strMsg).c_str());
     FireInstallEvent(40, -1, L"down_net_error");
     return false;
 }
 
-// True when the framework installer exited with 0.
 bool CInstallMgr::InstallNetFile() {
     FireInstallEvent(40, 0, L"instll_net");
-    WriteLog(L"%s install is not available in this build", L"CInstallMgr::InstallNetFile");
+
+    const std::wstring strPath = m_strExeDir + L"/" + kNetFileName;
+    MarkExecutable(strPath);
+    const std::string strCmdLine = BuildNetCommandLine(strPath);
+    std::string strOutput;
+    const int nExitCode = RunAndCapture(strCmdLine, strOutput, m_nNetInstallTimeoutMs, &m_cancel);
+    WriteLog(L"%s install szCmdLine=[%s] strResult=[%s] exitcode=[%d]",
+             L"CInstallMgr::InstallNetFile", AnsiToWide(strCmdLine).c_str(),
+             AnsiToWide(strOutput).c_str(), nExitCode);
+    if (nExitCode == 0) {
+        FireInstallEvent(40, 0, L"instll_net_succeed");
+        return true;
+    }
     FireInstallEvent(40, -1, L"instll_net_error");
     return false;
 }

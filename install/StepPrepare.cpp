@@ -1,16 +1,60 @@
+#include <signal.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <vector>
+
 #include "install/CInstallMgr.h"
+#include "platform/CRegSettings.h"
+#include "platform/ProcessControl.h"
+#include "platform/SystemInfo.h"
 #include "platform/WriteLog.h"
 
-// Ends the product's programs that may hold files the package replaces.
-void CInstallMgr::EndProductProcesses() {
-    WriteLog(L"%s process ending is not available in this build",
-             L"CInstallMgr::EndProductProcesses");
+namespace {
+
+// However many workers run, the loop makes at most this many attempts.
+const int kMaxConvertWorkerEnds = 50;
+
+// Ends the first running process of that name; false when none runs. The
+// result of the kill itself is not waited for: a process that survives it
+// (no rights) is left alone and the run goes on.
+bool EndFirstProcess(const wchar_t* szExeName) {
+    uint32_t nPid = 0;
+    if (!FindProcessByName(szExeName, nPid))
+        return false;
+    // Never signal a process group (0), every process (-1), init or ourselves.
+    if (nPid <= 1 || static_cast<pid_t>(nPid) == getpid())
+        return true;
+    if (kill(static_cast<pid_t>(nPid), SIGKILL) != 0) {
+        WriteLog(L"%s cannot end %s pid=[%d] errno=[%d]", L"CInstallMgr::EndProductProcesses",
+                 szExeName, static_cast<int>(nPid), errno);
+    }
+    return true;
 }
 
-// True when a .NET Framework 4 is installed.
+}  // namespace
+
+void CInstallMgr::EndProductProcesses() {
+    EndFirstProcess(L"Tovadoc.exe");
+    EndFirstProcess(L"UpdateAgent.exe");
+    for (int i = 0; i < kMaxConvertWorkerEnds; ++i) {
+        if (!EndFirstProcess(L"ConvertWorker.exe"))
+            break;
+    }
+}
+
 bool CInstallMgr::CheckNetFile() {
     WriteLog(L"%s 检测net文件step=%d", L"CInstallMgr::CheckNetFile", 10);
     FireInstallEvent(10, 0, L"net_check");
-    WriteLog(L"%s registry check is not available in this build", L"CInstallMgr::CheckNetFile");
+
+    CRegSettings reg(IsWow64());
+    std::vector<std::wstring> vecNames;
+    reg.EnumSubKeys(vecNames);
+    // Any release key starting with "v4" counts, whatever lies beneath it.
+    for (const std::wstring& strName : vecNames) {
+        if (strName.size() >= 2 && strName.compare(0, 2, L"v4") == 0)
+            return true;
+    }
     return false;
 }

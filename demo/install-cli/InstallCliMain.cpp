@@ -32,7 +32,8 @@ public:
             std::fflush(stdout);
             return true;
         }
-        if (pEvt->GetID() != EventInstallCallBack::EventID) return false;
+        if (pEvt->GetID() != EventInstallCallBack::EventID)
+            return false;
         auto* p = static_cast<EventInstallCallBack*>(pEvt);
         std::printf("[%3d%%] state=%2d  %s\n", p->nPercent, p->nState,
                     WideToAnsi(p->strMessage).c_str());
@@ -53,8 +54,8 @@ public:
 };
 
 void Usage() {
-    std::fprintf(stderr,
-                 "usage: install-cli --installer-dir DIR --install-dir DIR [--pack-timeout-ms N]\n");
+    std::fprintf(
+        stderr, "usage: install-cli --installer-dir DIR --install-dir DIR [--pack-timeout-ms N]\n");
 }
 
 }  // namespace
@@ -64,9 +65,12 @@ int main(int argc, char** argv) {
     long nPackTimeoutMs = -1;
     for (int i = 1; i + 1 < argc; i += 2) {
         std::string arg = argv[i];
-        if (arg == "--installer-dir") strInstallerDir = argv[i + 1];
-        else if (arg == "--install-dir") strInstallDir = argv[i + 1];
-        else if (arg == "--pack-timeout-ms") nPackTimeoutMs = std::atol(argv[i + 1]);
+        if (arg == "--installer-dir")
+            strInstallerDir = argv[i + 1];
+        else if (arg == "--install-dir")
+            strInstallDir = argv[i + 1];
+        else if (arg == "--pack-timeout-ms")
+            nPackTimeoutMs = std::atol(argv[i + 1]);
         else {
             Usage();
             return 2;
@@ -89,7 +93,8 @@ int main(int argc, char** argv) {
         CInstallMgr mgr;
         mgr.m_strExeDir = AnsiToWide(strInstallerDir);
         mgr.m_strInstallDir = AnsiToWide(strInstallDir);
-        if (nPackTimeoutMs > 0) mgr.m_nPackInstallTimeoutMs = static_cast<uint32_t>(nPackTimeoutMs);
+        if (nPackTimeoutMs > 0)
+            mgr.m_nPackInstallTimeoutMs = static_cast<uint32_t>(nPackTimeoutMs);
         std::printf("installing from %s into %s\n", strInstallerDir.c_str(), strInstallDir.c_str());
         std::fflush(stdout);
         mgr.BeginInstallThread();

@@ -1,0 +1,260 @@
+#include <gtest/gtest.h>
+#include <json/json.h>
+
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "WorkflowFixture.h"
+#include "platform/MacAddress.h"
+#include "platform/TextConvert.h"
+#include "support/StderrCapture.h"
+
+namespace fs = std::filesystem;
+using testsupport::ReadFile;
+using testsupport::WriteFile;
+using workflowtest::CRecordedEvent;
+using workflowtest::HasRelease;
+using workflowtest::RegisterReleases;
+
+namespace {
+
+class InstallWorkflow : public workflowtest::WorkflowFixture {
+protected:
+    // Percentages never go down, and progress stays inside its step's range.
+    void ExpectSteadyProgress() const {
+        int nLast = 0;
+        for (const CRecordedEvent& ev : m_pRun->Events()) {
+            EXPECT_GE(ev.nPercent, nLast) << WideToAnsi(ev.strMessage);
+            EXPECT_NE(workflowtest::EventRow(ev), 0)
+                << "not in the table: " << ev.nPercent << "," << ev.nState << ","
+                << WideToAnsi(ev.strMessage);
+            nLast = ev.nPercent;
+        }
+    }
+    // Rows without the optional progress rows.
+    std::vector<int> WithoutProgress(std::vector<int> rows) const {
+        std::erase_if(rows, [](int r) { return r == 4 || r == 10; });
+        return rows;
+    }
+    // The record this run posted; earlier runs on the same server came first.
+    Json::Value WaitForRecord(size_t nIndex = 0) {
+        // The post runs on its own thread; its answer event says it is done.
+        EXPECT_TRUE(m_pRun->WaitHttpAnswers(1));
+        std::vector<std::string> records = m_server.Records();
+        Json::Value record;
+        if (records.size() <= nIndex) {
+            ADD_FAILURE() << "no record " << nIndex << "; server said:\n" << m_server.Log();
+            return record;
+        }
+        std::istringstream in(records[nIndex]);
+        std::string errors;
+        EXPECT_TRUE(Json::parseFromStream(Json::CharReaderBuilder(), in, &record, &errors));
+        return record;
+    }
+    bool HasTempFiles() const {
+        for (const auto& entry : fs::directory_iterator(m_installerDir))
+            if (entry.path().extension() == ".temp")
+                return true;
+        return false;
+    }
+};
+
+}  // namespace
+
+TEST_F(InstallWorkflow, CleanMachineInstallsFrameworkAndPackageAndReports) {
+    StartServer({"--slow-ms", "2"});
+    auto pMgr = MakeManager();
+    EXPECT_EQ(RunInstall(*pMgr), (std::vector<int>{1, 2, 3, 4, 6, 7, 9, 10, 12, 13, 15, 16}));
+    ExpectSteadyProgress();
+
+    // Files left behind: both installers beside the installer, no partial
+    // downloads, the product in its folder, user.ini with the defaults.
+    EXPECT_EQ(fs::file_size(m_installerDir / "net4.exe"),
+              fs::file_size(workflowtest::BinDir() / "NETFramework4.exe"));
+    EXPECT_EQ(fs::file_size(m_installerDir / "TovadocSetup.exe"),
+              fs::file_size(workflowtest::BinDir() / "TovadocSetup.exe"));
+    EXPECT_FALSE(HasTempFiles());
+    EXPECT_TRUE(fs::exists(m_installDir / "Tovadoc.exe"));
+    EXPECT_EQ(ReadFile(m_installDir / "user.ini"), "[Config]\nchannel=10\nlanguage=1\n");
+    EXPECT_TRUE(HasRelease("v4"));
+
+    Json::Value record = WaitForRecord();
+    EXPECT_EQ(record["channel"].asString(), "10");
+    EXPECT_EQ(record["version"].asString(), "0.0.0.0");
+    EXPECT_EQ(record["lang"].asString(), "zh_cn");
+    EXPECT_EQ(record["mac_id"].asString(), WideToAnsi(GetMacAddressText()));
+    EXPECT_EQ(record.size(), 4u);
+}
+
+TEST_F(InstallWorkflow, SecondRunFindsFrameworkAndPackageAndDownloadsNothing) {
+    StartServer();
+    auto pFirst = MakeManager();
+    RunInstall(*pFirst);
+    ASSERT_TRUE(m_pRun->Finished());
+    WaitForRecord(0);
+    pFirst.reset();
+
+    // The server would now refuse both downloads; the second run needs neither.
+    m_server.Stop();
+    m_pRun.reset();
+    m_pRun = std::make_unique<workflowtest::CWorkflowRun>();
+    StartServer({"--net", "missing", "--pack", "missing"});
+    fs::remove_all(m_installDir);
+    auto pSecond = MakeManager();
+    EXPECT_EQ(RunInstall(*pSecond), (std::vector<int>{1, 2, 12, 13, 15, 16}));
+    EXPECT_TRUE(fs::exists(m_installDir / "Tovadoc.exe"));
+    WaitForRecord(1);
+    EXPECT_EQ(m_server.Log().find("GET "), std::string::npos) << m_server.Log();
+}
+
+TEST_F(InstallWorkflow, FrameworkPresentGoesFromTenToFifty) {
+    RegisterReleases({"v2.0.50727", "v3.5", "v4"});
+    StartServer();
+    auto pMgr = MakeManager();
+    EXPECT_EQ(WithoutProgress(RunInstall(*pMgr)), (std::vector<int>{1, 2, 9, 12, 13, 15, 16}));
+    ExpectSteadyProgress();
+    EXPECT_FALSE(fs::exists(m_installerDir / "net4.exe"));
+    WaitForRecord();
+}
+
+TEST_F(InstallWorkflow, PackageBesideInstallerIsRunWithoutDownload) {
+    fs::copy_file(workflowtest::BinDir() / "TovadocSetup.exe", m_installerDir / "TovadocSetup.exe");
+    // Without execute permission, as a file copied by hand may come.
+    fs::permissions(m_installerDir / "TovadocSetup.exe",
+                    fs::perms::owner_read | fs::perms::owner_write);
+    StartServer({"--pack", "missing"});
+    auto pMgr = MakeManager();
+    // No framework: 40 goes straight to 80.
+    EXPECT_EQ(WithoutProgress(RunInstall(*pMgr)),
+              (std::vector<int>{1, 2, 3, 6, 7, 12, 13, 15, 16}));
+    ExpectSteadyProgress();
+    EXPECT_TRUE(fs::exists(m_installDir / "Tovadoc.exe"));
+    EXPECT_EQ(m_server.Log().find("tvdoc2.0.exe"), std::string::npos);
+    WaitForRecord();
+}
+
+TEST_F(InstallWorkflow, FrameworkDownloadFailingGoesOnWithThePackage) {
+    StartServer({"--net", "missing"});
+    auto pMgr = MakeManager();
+    std::vector<int> rows = WithoutProgress(RunInstall(*pMgr));
+    EXPECT_EQ(rows, (std::vector<int>{1, 2, 3, 5, 9, 12, 13, 15, 16}));
+    // (40,-1) is followed directly by the start of the package download.
+    const auto& events = m_pRun->Events();
+    for (size_t i = 0; i + 1 < events.size(); ++i) {
+        if (events[i].strMessage == L"down_net_error") {
+            EXPECT_EQ(events[i].nPercent, 40);
+            EXPECT_EQ(events[i + 1].nPercent, 50);
+            EXPECT_EQ(events[i + 1].strMessage, L"正在下载安装包...");
+        }
+    }
+    EXPECT_FALSE(fs::exists(m_installerDir / "net4.exe"));
+    EXPECT_FALSE(HasTempFiles());
+    EXPECT_FALSE(HasRelease("v4"));
+    WaitForRecord();
+}
+
+TEST_F(InstallWorkflow, FrameworkInstallerFailingGoesOnWithThePackage) {
+    StartServer({"--net", "fail"});
+    auto pMgr = MakeManager();
+    EXPECT_EQ(WithoutProgress(RunInstall(*pMgr)),
+              (std::vector<int>{1, 2, 3, 6, 8, 9, 12, 13, 15, 16}));
+    EXPECT_TRUE(fs::exists(m_installerDir / "net4.exe"));  // kept after a failed install
+    EXPECT_FALSE(HasRelease("v4"));
+    EXPECT_TRUE(fs::exists(m_installDir / "Tovadoc.exe"));
+    WaitForRecord();
+}
+
+TEST_F(InstallWorkflow, PackageNotFoundEndsTheRunWithoutInstalling) {
+    RegisterReleases({"v4"});
+    StartServer({"--pack", "missing"});
+    testsupport::StderrCapture capture;
+    auto pMgr = MakeManager();
+    std::vector<int> rows = WithoutProgress(RunInstall(*pMgr));
+    pMgr.reset();  // joins the worker, so its last log line is written
+    EXPECT_EQ(rows, (std::vector<int>{1, 2, 9, 11}));
+    const CRecordedEvent& last = m_pRun->Events().back();
+    EXPECT_EQ(last.nPercent, 80);
+    EXPECT_EQ(last.nState, -1);
+    EXPECT_EQ(last.strMessage, L"down_pack_error");
+    EXPECT_FALSE(fs::exists(m_installerDir / "TovadocSetup.exe"));
+    EXPECT_FALSE(HasTempFiles());
+    EXPECT_FALSE(fs::exists(m_installDir / "Tovadoc.exe"));
+    EXPECT_FALSE(fs::exists(m_installDir / "user.ini"));
+    std::string log = capture.Text();
+    EXPECT_NE(log.find("CInstallMgr::DownInstallFile error  下载安装包失败 reason="),
+              std::string::npos)
+        << log;
+    EXPECT_NE(log.find("CInstallMgr::ThreadInstall 安装完成 线程threadid=["), std::string::npos);
+    EXPECT_EQ(log.find("CInstallMgr::AfterInstall"), std::string::npos);
+}
+
+TEST_F(InstallWorkflow, PackageFailingEndsTheRunAndKeepsThePackage) {
+    RegisterReleases({"v4"});
+    StartServer({"--pack", "fail"});
+    testsupport::StderrCapture capture;
+    auto pMgr = MakeManager();
+    EXPECT_EQ(WithoutProgress(RunInstall(*pMgr)), (std::vector<int>{1, 2, 9, 12, 14}));
+    pMgr.reset();
+    EXPECT_TRUE(fs::exists(m_installerDir / "TovadocSetup.exe"));
+    EXPECT_FALSE(fs::exists(m_installDir / "user.ini"));
+    std::string log = capture.Text();
+    EXPECT_NE(log.find("CInstallMgr::InstallFile install szCmdLine=[\"" + m_installerDir.string() +
+                       "/TovadocSetup.exe\" /VERYSILENT /SUPPRESSMSGBOXES /DIR=\"" +
+                       m_installDir.string() +
+                       "\"] strResult=[TovadocSetup: simulated installation "
+                       "failure\n] exitcode=[3]"),
+              std::string::npos)
+        << log;
+}
+
+TEST_F(InstallWorkflow, PackageHangingPastTheTimeOutIsEnded) {
+    RegisterReleases({"v4"});
+    StartServer({"--pack", "hang"});
+    auto pMgr = MakeManager();
+    pMgr->m_nPackInstallTimeoutMs = 1000;
+    EXPECT_EQ(WithoutProgress(RunInstall(*pMgr)), (std::vector<int>{1, 2, 9, 12, 14}));
+    EXPECT_EQ(m_pRun->Events().back().strMessage, L"install_pack_error");
+}
+
+TEST_F(InstallWorkflow, FoldersWithBlanksWork) {
+    m_installerDir = m_pRoot->path() / "my downloads" / "installer dir";
+    m_installDir = m_pRoot->path() / "Program Files" / "My Tovadoc";
+    StartServer();
+    auto pMgr = MakeManager();
+    // The framework installer runs from a folder with blanks too.
+    EXPECT_EQ(WithoutProgress(RunInstall(*pMgr)),
+              (std::vector<int>{1, 2, 3, 6, 7, 9, 12, 13, 15, 16}));
+    EXPECT_TRUE(HasRelease("v4"));
+    EXPECT_TRUE(fs::exists(m_installDir / "Tovadoc.exe"));
+    EXPECT_TRUE(fs::exists(m_installDir / "user.ini"));
+    WaitForRecord();
+}
+
+TEST_F(InstallWorkflow, ChineseChannelTravelsAsUtf8AndUserIniKeepsOtherKeys) {
+    RegisterReleases({"v4"});
+    StartServer({}, "channel=渠道测试\nlanguage=2\nversion=2.2.3.3\n");
+    fs::create_directories(m_installDir);
+    WriteFile(m_installDir / "user.ini", "[Config]\nchannel=old\ntheme=dark\n[Other]\nkey=value\n");
+    testsupport::StderrCapture capture;
+    auto pMgr = MakeManager();
+    EXPECT_EQ(WithoutProgress(RunInstall(*pMgr)), (std::vector<int>{1, 2, 9, 12, 13, 15, 16}));
+    Json::Value record = WaitForRecord();
+    pMgr.reset();
+    EXPECT_EQ(record["channel"].asString(), "渠道测试");
+    EXPECT_EQ(record["lang"].asString(), "en_us");
+    EXPECT_EQ(record["version"].asString(), "2.2.3.3");
+    EXPECT_EQ(ReadFile(m_installDir / "user.ini"),
+              "[Config]\nchannel=渠道测试\ntheme=dark\nlanguage=2\n[Other]\nkey=value\n");
+
+    // The body in the log is ASCII Base64 of the UTF-8 styled text.
+    std::string log = capture.Text();
+    size_t pos = log.find(" ret=info=");
+    ASSERT_NE(pos, std::string::npos) << log;
+    std::string b64 = log.substr(pos + 10, log.find('\n', pos) - pos - 10);
+    EXPECT_EQ(b64.size() % 4, 0u);
+    EXPECT_EQ(
+        b64.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/="),
+        std::string::npos);
+}

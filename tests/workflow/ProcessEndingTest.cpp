@@ -1,0 +1,110 @@
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "DemoServerProcess.h"
+#include "WorkflowRun.h"
+#include "install/CInstallMgr.h"
+#include "platform/ProcessControl.h"
+#include "support/TempDir.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Runs copies of the demo product under the product's names from a folder
+// of its own, and only ever signals processes it started there.
+class ProcessEnding : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (const wchar_t* name : {L"Tovadoc.exe", L"UpdateAgent.exe", L"ConvertWorker.exe"}) {
+            uint32_t pid = 0;
+            if (FindProcessByName(name, pid))
+                GTEST_SKIP() << "a process of this name runs already (pid " << pid
+                             << "); the test would end it";
+        }
+    }
+    void TearDown() override {
+        for (pid_t pid : m_pids) {
+            if (IsOurs(pid))
+                kill(pid, SIGKILL);
+            int status = 0;
+            waitpid(pid, &status, 0);
+        }
+    }
+
+    pid_t Start(const std::string& strName) {
+        fs::path exe = m_dir / strName;
+        if (!fs::exists(exe))
+            fs::copy_file(workflowtest::BinDir() / "Tovadoc.exe", exe);
+        std::string path = exe.string();
+        std::string wait = "--wait", seconds = "60";
+        char* argv[] = {path.data(), wait.data(), seconds.data(), nullptr};
+        pid_t pid = -1;
+        char* envp[] = {nullptr};
+        EXPECT_EQ(posix_spawn(&pid, argv[0], nullptr, nullptr, argv, envp), 0);
+        m_pids.push_back(pid);
+        return pid;
+    }
+    // Still ours and not yet ended: the exe link points into our folder.
+    bool IsOurs(pid_t pid) const {
+        std::error_code ec;
+        fs::path exe = fs::read_symlink("/proc/" + std::to_string(pid) + "/exe", ec);
+        return !ec && exe.parent_path() == m_dir.path();
+    }
+    // How the child ended: the signal that ended it, 0 while it still runs.
+    int EndSignal(pid_t pid, bool bWait) {
+        int status = 0;
+        pid_t r = waitpid(pid, &status, bWait ? 0 : WNOHANG);
+        if (r != pid)
+            return 0;
+        std::erase(m_pids, pid);
+        return WIFSIGNALED(status) ? WTERMSIG(status) : -1;
+    }
+
+    testsupport::TempDir m_dir;
+    std::vector<pid_t> m_pids;
+};
+
+}  // namespace
+
+TEST_F(ProcessEnding, EveryConvertWorkerIsEnded) {
+    std::vector<pid_t> workers = {Start("ConvertWorker.exe"), Start("ConvertWorker.exe"),
+                                  Start("ConvertWorker.exe")};
+    pid_t agent = Start("UpdateAgent.exe");
+    CInstallMgr mgr;
+    mgr.EndProductProcesses();
+    for (pid_t pid : workers)
+        EXPECT_EQ(EndSignal(pid, true), SIGKILL);
+    EXPECT_EQ(EndSignal(agent, true), SIGKILL);
+}
+
+TEST_F(ProcessEnding, OnlyTheFirstTovadocIsEnded) {
+    pid_t first = Start("Tovadoc.exe");
+    pid_t second = Start("Tovadoc.exe");
+    // The lower process id is the one found first.
+    pid_t lower = std::min(first, second), higher = std::max(first, second);
+    CInstallMgr mgr;
+    mgr.EndProductProcesses();
+    EXPECT_EQ(EndSignal(lower, true), SIGKILL);
+    EXPECT_EQ(EndSignal(higher, false), 0);
+    EXPECT_TRUE(IsOurs(higher));
+}
+
+TEST_F(ProcessEnding, NothingRunningEndsNothing) {
+    // A program under another name is left alone.
+    pid_t other = Start("Tovadoc.exe.bak");
+    CInstallMgr mgr;
+    mgr.EndProductProcesses();
+    EXPECT_EQ(EndSignal(other, false), 0);
+    EXPECT_TRUE(IsOurs(other));
+}
