@@ -3,6 +3,7 @@
 # installs what is missing, builds the demo world and the headless runner,
 # serves the downloads on 127.0.0.1, prepares a temporary installer folder
 # (its own Install.ini and registry hive), installs, and shows the result.
+# The server paces its downloads a little so the progress can be followed.
 # Usage: scripts/demo.sh [--keep]   (--keep leaves the temporary folder)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -30,7 +31,7 @@ installer="$work/installer"
 target="$work/Program Files/Tovadoc"
 mkdir -p "$installer" "$work/registry"
 
-"$bin/tovadoc-demo-server" --port 0 --files "$bin" --stats "$work/stats.jsonl" \
+"$bin/tovadoc-demo-server" --port 0 --files "$bin" --stats "$work/stats.jsonl" --slow-ms 20 \
   >"$work/server.log" 2>&1 &
 server_pid=$!
 port=""
