@@ -1,3 +1,4 @@
+#include <glib.h>
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -8,6 +9,7 @@
 #include "toolkit/core/SMessageLoop.h"
 #include "toolkit/core/SRunLoopUntil.h"
 #include "toolkit/core/STimerManager.h"
+#include "toolkit/core/SWakeableSource.h"
 
 using namespace SOUI;
 
@@ -160,4 +162,21 @@ TEST(MessageLoop, RunLoopUntilGivesUpAtItsLimit) {
     // The condition watches another thread; nothing wakes the loop but the check.
     EXPECT_TRUE(RunLoopUntil([&] { return bFlag.load(); }, 10000));
     setter.join();
+}
+
+TEST(MessageLoop, WakeFromAnotherThreadRunsWorkOnceAndThenSettles) {
+    std::atomic<int> nWork{0};
+    int nDone = 0;
+    SWakeableSource source([&] { return nWork.load() > nDone; }, [&] { ++nDone; });
+    std::thread waker([&] {
+        nWork = 2;
+        source.Wake();
+    });
+    waker.join();
+    ASSERT_TRUE(RunLoopUntil([&] { return nDone == 2; }, 10000));
+    // A wake with nothing to do is drained, not left to make the loop spin.
+    source.Wake();
+    g_main_context_iteration(nullptr, FALSE);
+    EXPECT_FALSE(g_main_context_pending(nullptr));
+    EXPECT_EQ(nDone, 2);
 }

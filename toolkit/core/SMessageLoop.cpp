@@ -2,32 +2,83 @@
 
 #include <glib.h>
 
+#include <deque>
+#include <memory>
+#include <mutex>
+
+#include "toolkit/core/SWakeableSource.h"
+
 namespace SOUI {
 
 namespace {
 
 thread_local SMessageLoop* t_pCurrentLoop = nullptr;
 
-gboolean RunPostedTask(gpointer data) {
-    (*static_cast<std::function<void()>*>(data))();
-    return G_SOURCE_REMOVE;
-}
+// Work posted from any thread, run on the loop thread. The source is made
+// by the loop thread the first time it turns the loop; tasks posted before
+// that wait in the queue.
+class TaskInbox {
+public:
+    void Post(std::function<void()> task) {
+        std::lock_guard<std::mutex> guard(m_lock);
+        m_tasks.push_back(std::move(task));
+        if (m_pWake)
+            m_pWake->Wake();
+    }
+    void Wake() {
+        std::lock_guard<std::mutex> guard(m_lock);
+        if (m_pWake)
+            m_pWake->Wake();
+    }
+    void EnsureSource() {
+        std::lock_guard<std::mutex> guard(m_lock);
+        if (m_pWake)
+            return;
+        m_pWake =
+            std::make_unique<SWakeableSource>([this] { return HasTasks(); }, [this] { RunOne(); });
+    }
 
-void FreePostedTask(gpointer data) {
-    delete static_cast<std::function<void()>*>(data);
+private:
+    bool HasTasks() {
+        std::lock_guard<std::mutex> guard(m_lock);
+        return !m_tasks.empty();
+    }
+    void RunOne() {
+        std::function<void()> task;
+        {
+            std::lock_guard<std::mutex> guard(m_lock);
+            if (m_tasks.empty())
+                return;
+            task = std::move(m_tasks.front());
+            m_tasks.pop_front();
+        }
+        task();
+    }
+
+    std::mutex m_lock;
+    std::deque<std::function<void()>> m_tasks;
+    std::unique_ptr<SWakeableSource> m_pWake;
+};
+
+TaskInbox& Inbox() {
+    // Never destroyed: posts may come while static destruction runs.
+    static TaskInbox* s_pInbox = new TaskInbox;
+    return *s_pInbox;
 }
 
 }  // namespace
 
+void PrepareLoopThread() {
+    Inbox().EnsureSource();
+}
+
 int SMessageLoop::Run() {
-    // Our own flag rather than GMainLoop's: a Quit from another thread just
-    // before the loop starts must not be lost.
-    // Make the context exist before other threads can learn that we run, so
-    // their wakeups are ordered after its creation.
-    g_main_context_default();
+    PrepareLoopThread();
     m_pOuter = t_pCurrentLoop;
     t_pCurrentLoop = this;
     m_bRunning.store(true, std::memory_order_release);
+    // Our own flag rather than GMainLoop's: a Quit from another thread just
+    // before the loop starts must not be lost.
     while (!m_bQuit.load(std::memory_order_acquire))
         g_main_context_iteration(nullptr, TRUE);
     m_bRunning.store(false, std::memory_order_release);
@@ -40,7 +91,8 @@ int SMessageLoop::Run() {
 void SMessageLoop::Quit(int nCode) {
     m_nExitCode.store(nCode, std::memory_order_release);
     m_bQuit.store(true, std::memory_order_release);
-    g_main_context_wakeup(nullptr);
+    // Unblocks the iteration so the flag is seen.
+    Inbox().Wake();
 }
 
 bool SMessageLoop::IsRunning() const {
@@ -52,13 +104,7 @@ SMessageLoop* SMessageLoop::GetCurrent() {
 }
 
 void SMessageLoop::PostTask(std::function<void()> task) {
-    GSource* pSource = g_idle_source_new();
-    // Same priority as input and timers, so posted work is not starved by them.
-    g_source_set_priority(pSource, G_PRIORITY_DEFAULT);
-    g_source_set_callback(pSource, RunPostedTask, new std::function<void()>(std::move(task)),
-                          FreePostedTask);
-    g_source_attach(pSource, nullptr);
-    g_source_unref(pSource);
+    Inbox().Post(std::move(task));
 }
 
 }  // namespace SOUI

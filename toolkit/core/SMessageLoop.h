@@ -34,4 +34,9 @@ private:
     SMessageLoop* m_pOuter = nullptr;
 };
 
+// Makes the current thread able to receive posted tasks and wakes from
+// other threads. Run() and RunLoopUntil() call it; a host that turns the
+// default context itself calls it once on the loop thread first.
+void PrepareLoopThread();
+
 }  // namespace SOUI

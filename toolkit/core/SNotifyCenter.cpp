@@ -1,16 +1,14 @@
 #include "toolkit/core/SNotifyCenter.h"
 
-#include <glib.h>
-
 #include "platform/WriteLog.h"
 
 namespace SOUI {
 
 std::atomic<SNotifyCenter*> SNotifyCenter::s_pSingleton{nullptr};
 
-SNotifyCenter::SNotifyCenter() {
-    // Created here, on the loop thread, before any firer thread exists.
-    g_main_context_default();
+SNotifyCenter::SNotifyCenter()
+    : m_pWake(std::make_unique<SWakeableSource>([this] { return HasQueued(); },
+                                                [this] { DeliverNext(); })) {
     SNotifyCenter* pExpected = nullptr;
     if (!s_pSingleton.compare_exchange_strong(pExpected, this))
         WriteLog(L"%s a notification centre already exists; this one is not the singleton",
@@ -21,14 +19,10 @@ SNotifyCenter::~SNotifyCenter() {
     SNotifyCenter* pExpected = this;
     s_pSingleton.compare_exchange_strong(pExpected, nullptr);
 
+    m_pWake.reset();
     std::deque<EventArgs*> left;
     {
         std::lock_guard<std::mutex> guard(m_queueLock);
-        if (m_pSource) {
-            g_source_destroy(m_pSource);
-            g_source_unref(m_pSource);
-            m_pSource = nullptr;
-        }
         left.swap(m_queue);
     }
     // Nobody is left to see them; release what the firers handed over.
@@ -68,16 +62,11 @@ void SNotifyCenter::FireEventAsync(EventArgs* pEvt) {
         WriteLog(L"%s null event", L"SNotifyCenter::FireEventAsync");
         return;
     }
-    std::lock_guard<std::mutex> guard(m_queueLock);
-    m_queue.push_back(pEvt);
-    if (m_pSource)
-        return;
-    m_pSource = g_idle_source_new();
-    g_source_set_priority(m_pSource, G_PRIORITY_DEFAULT);
-    // A handler may run a nested (modal) loop; events keep flowing in it.
-    g_source_set_can_recurse(m_pSource, TRUE);
-    g_source_set_callback(m_pSource, reinterpret_cast<GSourceFunc>(OnDispatch), this, nullptr);
-    g_source_attach(m_pSource, nullptr);
+    {
+        std::lock_guard<std::mutex> guard(m_queueLock);
+        m_queue.push_back(pEvt);
+    }
+    m_pWake->Wake();
 }
 
 bool SNotifyCenter::FireEventSync(EventArgs* pEvt) {
@@ -91,29 +80,23 @@ size_t SNotifyCenter::GetPendingCount() const {
     return m_queue.size();
 }
 
-int SNotifyCenter::OnDispatch(void* pThis) {
-    auto* pCenter = static_cast<SNotifyCenter*>(pThis);
+bool SNotifyCenter::HasQueued() const {
+    std::lock_guard<std::mutex> guard(m_queueLock);
+    return !m_queue.empty();
+}
+
+// One event per loop turn, so timers and input interleave with a long queue.
+void SNotifyCenter::DeliverNext() {
     EventArgs* pEvt = nullptr;
-    int nResult = G_SOURCE_CONTINUE;
     {
-        std::lock_guard<std::mutex> guard(pCenter->m_queueLock);
-        if (!pCenter->m_queue.empty()) {
-            pEvt = pCenter->m_queue.front();
-            pCenter->m_queue.pop_front();
-        }
-        if (pCenter->m_queue.empty()) {
-            // The context keeps the source alive until this dispatch returns.
-            g_source_unref(pCenter->m_pSource);
-            pCenter->m_pSource = nullptr;
-            nResult = G_SOURCE_REMOVE;
-        }
+        std::lock_guard<std::mutex> guard(m_queueLock);
+        if (m_queue.empty())
+            return;
+        pEvt = m_queue.front();
+        m_queue.pop_front();
     }
-    // One event per turn, so timers and input interleave with a long queue.
-    if (pEvt) {
-        pCenter->Deliver(pEvt);
-        pEvt->Release();
-    }
-    return nResult;
+    Deliver(pEvt);
+    pEvt->Release();
 }
 
 bool SNotifyCenter::Deliver(EventArgs* pEvt) {

@@ -8,8 +8,7 @@
 #include "toolkit/core/EventArgs.h"
 #include "toolkit/core/SEventSet.h"
 #include "toolkit/core/SSlot.h"
-
-typedef struct _GSource GSource;
+#include "toolkit/core/SWakeableSource.h"
 
 namespace SOUI {
 
@@ -49,14 +48,15 @@ private:
         bool bActive = true;
     };
 
-    static int OnDispatch(void* pThis);
+    bool HasQueued() const;
+    void DeliverNext();
     bool Deliver(EventArgs* pEvt);
 
     static std::atomic<SNotifyCenter*> s_pSingleton;
 
     mutable std::mutex m_queueLock;
     std::deque<EventArgs*> m_queue;
-    GSource* m_pSource = nullptr;
+    std::unique_ptr<SWakeableSource> m_pWake;
 
     std::mutex m_mapLock;
     std::vector<std::shared_ptr<EventMap>> m_maps;

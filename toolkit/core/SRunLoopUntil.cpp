@@ -4,6 +4,8 @@
 
 #include <chrono>
 
+#include "toolkit/core/SMessageLoop.h"
+
 namespace SOUI {
 
 namespace {
@@ -16,6 +18,7 @@ gboolean KeepTicking(gpointer) {
 
 bool RunLoopUntil(const std::function<bool()>& condition, int nTimeoutMs) {
     using Clock = std::chrono::steady_clock;
+    PrepareLoopThread();
     const auto deadline = Clock::now() + std::chrono::milliseconds(nTimeoutMs);
     // Wakes the blocking iteration so the condition and the deadline are
     // looked at even when nothing else happens.
