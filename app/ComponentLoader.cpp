@@ -36,12 +36,12 @@ bool ComponentLoader::LoadComponent(ComponentSlot& slot, const wchar_t* pszModul
         std::string strNarrow = WideToAnsi(strPath);
         void* hModule = dlopen(strNarrow.c_str(), RTLD_NOW | RTLD_LOCAL);
         if (!hModule) {
-            WriteLogA("[ComponentLoader::LoadComponent: %s]", dlerror());
+            WriteLogA("ComponentLoader::LoadComponent: %s", dlerror());
             return false;
         }
         auto pfnCreate = reinterpret_cast<FnSCreateInstance>(dlsym(hModule, "SCreateInstance"));
         if (!pfnCreate) {
-            WriteLogA("[ComponentLoader::LoadComponent: %s has no SCreateInstance]",
+            WriteLogA("ComponentLoader::LoadComponent: %s has no SCreateInstance",
                       strNarrow.c_str());
             dlclose(hModule);
             return false;

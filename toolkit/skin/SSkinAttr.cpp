@@ -10,7 +10,7 @@ namespace SOUI::SkinAttr {
 namespace {
 
 bool Fail(pugi::xml_node xml, const char* pszName) {
-    WriteLogA("[SSkinObjBase::InitFromXml: skin \"%s\" has a malformed %s=\"%s\"]",
+    WriteLogA("SSkinObjBase::InitFromXml: skin \"%s\" has a malformed %s=\"%s\"",
               xml.attribute("name").value(), pszName, xml.attribute(pszName).value());
     return false;
 }

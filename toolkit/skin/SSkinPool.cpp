@@ -39,7 +39,7 @@ int SSkinPool::LoadSkins(pugi::xml_node xmlSkins, const SkinImageLoader& loadIma
             continue;
         SSkinObjBase* pSkin = CreateSkinByClass(xmlSkin.name());
         if (!pSkin) {
-            WriteLogA("[SSkinPool::LoadSkins: unknown skin class \"%s\" (\"%s\") skipped]",
+            WriteLogA("SSkinPool::LoadSkins: unknown skin class \"%s\" (\"%s\") skipped",
                       xmlSkin.name(), xmlSkin.attribute("name").value());
             continue;
         }

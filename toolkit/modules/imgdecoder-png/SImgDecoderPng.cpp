@@ -24,7 +24,7 @@ bool SImgDecoderPng::DecodeImage(const void* pBuf, size_t nSize, IImgX** ppImg) 
     std::memset(&image, 0, sizeof(image));
     image.version = PNG_IMAGE_VERSION;
     if (!png_image_begin_read_from_memory(&image, pBuf, nSize)) {
-        WriteLogA("[SImgDecoderPng::DecodeImage: not a readable PNG: %s]", image.message);
+        WriteLogA("SImgDecoderPng::DecodeImage: not a readable PNG: %s", image.message);
         png_image_free(&image);
         return false;
     }
@@ -38,7 +38,7 @@ bool SImgDecoderPng::DecodeImage(const void* pBuf, size_t nSize, IImgX** ppImg) 
     image.format = PNG_FORMAT_RGBA;
     std::vector<uint8_t> rgba(PNG_IMAGE_SIZE(image));
     if (!png_image_finish_read(&image, nullptr, rgba.data(), 0, nullptr)) {
-        WriteLogA("[SImgDecoderPng::DecodeImage: PNG data broken: %s]", image.message);
+        WriteLogA("SImgDecoderPng::DecodeImage: PNG data broken: %s", image.message);
         png_image_free(&image);
         return false;
     }

@@ -71,7 +71,7 @@ void SRenderTargetCairo::DrawBitmapEx(const CRect& rcDst, IBitmapS* pBmp, const 
     if (!rcPart.IntersectRect(rcSrc, rcImg) || rcPart != rcSrc) {
         if (rcPart.IsRectEmpty())
             return;
-        WriteLogA("[SRenderTargetCairo::DrawBitmapEx: source part outside the image, clipped]");
+        WriteLogA("SRenderTargetCairo::DrawBitmapEx: source part outside the image, clipped");
     }
     // A sub-surface with padded edges keeps a stretched state cell from
     // picking up pixels of its neighbours.
@@ -140,7 +140,7 @@ void SRenderTargetCairo::PushClipRect(const CRect& rc) {
 
 void SRenderTargetCairo::PopClip() {
     if (m_nClipDepth == 0) {
-        WriteLogA("[SRenderTargetCairo::PopClip: no clip to pop]");
+        WriteLogA("SRenderTargetCairo::PopClip: no clip to pop");
         return;
     }
     --m_nClipDepth;
