@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   libcurl4-openssl-dev libjsoncpp-dev libpugixml-dev libglib2.0-dev
   libcairo2-dev libpango1.0-dev libgtk-3-dev libpng-dev libacl1-dev
-  fonts-wqy-microhei librsvg2-bin
+  fonts-wqy-microhei fonts-dejavu-core librsvg2-bin
   libgtest-dev libgmock-dev libcpp-httplib-dev
   xvfb xdotool imagemagick x11-utils
   libbenchmark-dev curl nginx-light
