@@ -254,6 +254,24 @@ TEST(Application, SystemSkinsComeFromTheSystemModule) {
     EXPECT_FALSE(app.LoadSystemNamedResource(nullptr));
 }
 
+TEST(Application, SystemSkinsOutliveTheSystemModule) {
+    auto factory = NewFactory();
+    SApplication app(factory.get(), nullptr);
+    {
+        ComponentLoader sysLoader(std::wstring(L"" TEST_MODULE_DIR));
+        IResProvider* pSys = nullptr;
+        ASSERT_TRUE(sysLoader.LoadSystemResource(&pSys));
+        EXPECT_TRUE(app.LoadSystemNamedResource(pSys));
+        pSys->Release();
+    }  // sys-resource.so is unloaded here
+    ISkinObj* pCheck = app.GetSkin(L"_skin.sys.checkbox");
+    ASSERT_NE(pCheck, nullptr);
+    auto rt = NewTarget(16, 16);
+    pCheck->Draw(rt, CRect(0, 0, 16, 16), 4);
+    EXPECT_EQ(PixelAt(rt, 8, 1) >> 24, 0xffu);
+    rt->Release();
+}
+
 TEST(Application, RunEndsWithTheCodeGivenToQuit) {
     auto factory = NewFactory();
     SApplication app(factory.get(), nullptr);

@@ -99,7 +99,8 @@ void SRenderTargetCairo::DrawBitmapEx(const CRect& rcDst, IBitmapS* pBmp, const 
 
 void SRenderTargetCairo::DrawText(const std::wstring& strText, const CRect& rc, IFontS* pFont,
                                   SColor cr, unsigned uFormat) {
-    if (strText.empty() || cr.IsTransparent())
+    // DT_CALCRECT asks for a size only; MeasureText gives it.
+    if (strText.empty() || cr.IsTransparent() || (uFormat & DT_CALCRECT))
         return;
     SFontCairo* pCairoFont = m_pFactory->ToCairoFont(pFont);
     bool bWidthSet =
