@@ -256,6 +256,14 @@ TEST_F(Controls, EditModelAndNativeOverlay) {
     m_pOff->TypeIntoEdit(nId, L"title");
     EXPECT_EQ(pEdit->GetWindowText(), L"title");
 
+    // Focus on a drawn control takes the keyboard from the native entry;
+    // the entry taking it back moves the model's focus.
+    m_pOff->KeyDown(kHostKeyTab);
+    EXPECT_EQ(m_wnd.GetFocus()->GetNameStr(), L"btn_open");
+    EXPECT_EQ(m_pOff->GetFocusedEdit(), 0);
+    m_wnd.OnBackendEditFocus(nId);
+    EXPECT_EQ(m_wnd.GetFocus(), pEdit);
+
     m_wnd.FindChildByName2<STabCtrl>(L"tab_main")->SetCurSel(1);
     EXPECT_FALSE(m_pOff->IsEditVisible(nId));
 }
@@ -265,6 +273,13 @@ TEST_F(Controls, CaptionPressStartsAMove) {
     m_pOff->MouseUp(100, 10);
     EXPECT_EQ(m_pOff->GetMoveRequests(), 1);
     EXPECT_TRUE(m_wnd.m_cmds.empty());
+    // Passive parts of the page drag the window too; controls do not.
+    m_pOff->MouseDown(403, 147);  // the logo
+    m_pOff->MouseUp(403, 147);
+    EXPECT_EQ(m_pOff->GetMoveRequests(), 2);
+    ClickOn(L"btn_installer");
+    ClickOn(L"edit_path");
+    EXPECT_EQ(m_pOff->GetMoveRequests(), 2);
     m_pOff->MouseMove(Center(L"btn_close").x, Center(L"btn_close").y);
     EXPECT_EQ(m_pOff->GetCursor(), HostCursor::Hand);
     m_pOff->MouseMove(100, 10);

@@ -94,6 +94,11 @@ bool SEdit::OnKeyDown(unsigned nKeyval, unsigned nModifiers) {
 }
 
 void SEdit::OnLButtonDown(CPoint) {
+    // Already focused in the model, the native entry may still have lost
+    // the keyboard to the press.
+    if (m_pNative && m_nNativeId) {
+        m_pNative->FocusEdit(m_nNativeId);
+    }
     m_nCaret = m_strText.size();
     Invalidate();
 }

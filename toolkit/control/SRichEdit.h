@@ -37,6 +37,7 @@ public:
     CRect GetScrollBarRect() const;
     CRect GetThumbRect();
 
+    bool WantsMouse() const override { return true; }
     bool OnMouseWheel(int nDelta, CPoint pt) override;
     void OnLButtonDown(CPoint pt) override;
     void OnLButtonUp(CPoint pt) override;

@@ -122,6 +122,10 @@ public:
     virtual bool IsClickable() const { return false; }
     // Whether a press starts a window move (the caption).
     virtual bool IsCaption() const { return false; }
+    // Whether the window uses presses itself; a press on one that does not
+    // goes to the caption it lies in, so the window can be dragged by any
+    // passive part of it.
+    virtual bool WantsMouse() const { return IsClickable() || IsFocusable(); }
     HostCursor GetCursor() const { return m_cursor; }
 
     void SetHover(bool bHover);

@@ -139,6 +139,8 @@ public:
     virtual void ShowEdit(int nEditId, bool bShow) = 0;
     virtual void SetEditText(int nEditId, const std::wstring& strText) = 0;
     virtual std::wstring GetEditText(int nEditId) const = 0;
+    // Gives an edit the keyboard; 0 takes it from every edit (the focus is
+    // on a drawn control then).
     virtual void FocusEdit(int nEditId) = 0;
 
     // Runs a nested loop until EndModalLoop; pOwner (may be null) is made

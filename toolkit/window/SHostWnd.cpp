@@ -329,6 +329,10 @@ void SHostWnd::SetFocus(SWindow* pWnd) {
         pWnd->OnSetFocus();
         pWnd->Invalidate();
     }
+    // Keys go to drawn controls only while no native edit holds the keyboard.
+    if (m_pBackend && !dynamic_cast<SEdit*>(pWnd)) {
+        m_pBackend->FocusEdit(0);
+    }
 }
 
 void SHostWnd::SetCursor(HostCursor cursor) {
@@ -444,11 +448,13 @@ void SHostWnd::OnBackendMouseDown(int nButton, int x, int y, unsigned) {
     if (!pHit || pHit->IsDisabled(true)) {
         return;
     }
-    if (pHit->IsCaption()) {
-        if (m_pBackend) {
-            m_pBackend->BeginMove(nButton, x, y);
+    for (SWindow* p = pHit; p && !p->WantsMouse(); p = p->GetParent()) {
+        if (p->IsCaption()) {
+            if (m_pBackend) {
+                m_pBackend->BeginMove(nButton, x, y);
+            }
+            return;
         }
-        return;
     }
     if (pHit->IsFocusable()) {
         SetFocus(pHit);
@@ -558,7 +564,7 @@ void SHostWnd::OnBackendEditChanged(int nEditId, const std::wstring& strText) {
 void SHostWnd::OnBackendEditFocus(int nEditId) {
     ForEachWindow(this, [&](SWindow* p) {
         if (auto* pEdit = dynamic_cast<SEdit*>(p); pEdit && pEdit->GetNativeId() == nEditId) {
-            m_pFocus = pEdit;
+            SetFocus(pEdit);
         }
     });
 }
