@@ -1,0 +1,139 @@
+#include "platform/FolderPermissions.h"
+
+#include <acl/libacl.h>
+#include <grp.h>
+#include <sys/acl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <cwctype>
+#include <vector>
+
+#include "platform/TextConvert.h"
+#include "platform/WriteLog.h"
+
+namespace {
+
+bool LookupGroup(const std::string& strName, gid_t& gid) {
+    if (strName.empty()) {
+        return false;
+    }
+    struct group grp {};
+    struct group* pResult = nullptr;
+    std::vector<char> buf(16384);
+    if (getgrnam_r(strName.c_str(), &grp, buf.data(), buf.size(), &pResult) != 0 || !pResult) {
+        return false;
+    }
+    gid = pResult->gr_gid;
+    return true;
+}
+
+bool ResolveGroup(const std::wstring& trusteeName, gid_t& gid) {
+    if (LookupGroup(WideToAnsi(trusteeName), gid)) {
+        return true;
+    }
+    std::wstring strLower = trusteeName;
+    for (wchar_t& ch : strLower) {
+        ch = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(ch)));
+    }
+    return strLower != trusteeName && LookupGroup(WideToAnsi(strLower), gid);
+}
+
+// The entry of the group in acl, or null.
+acl_entry_t FindGroupEntry(acl_t acl, gid_t gid) {
+    acl_entry_t entry;
+    for (int nWhich = ACL_FIRST_ENTRY; acl_get_entry(acl, nWhich, &entry) == 1;
+         nWhich = ACL_NEXT_ENTRY) {
+        acl_tag_t tag;
+        if (acl_get_tag_type(entry, &tag) != 0 || tag != ACL_GROUP) {
+            continue;
+        }
+        auto* pQualifier = static_cast<gid_t*>(acl_get_qualifier(entry));
+        bool bSame = pQualifier && *pQualifier == gid;
+        acl_free(pQualifier);
+        if (bSame) {
+            return entry;
+        }
+    }
+    return nullptr;
+}
+
+// Adds read, write and execute for the group to *pAcl (what it had stays),
+// then widens the mask so the entry takes effect.
+bool MergeGroupEntry(acl_t* pAcl, gid_t gid) {
+    acl_entry_t entry = FindGroupEntry(*pAcl, gid);
+    if (!entry) {
+        if (acl_create_entry(pAcl, &entry) != 0 || acl_set_tag_type(entry, ACL_GROUP) != 0 ||
+            acl_set_qualifier(entry, &gid) != 0) {
+            return false;
+        }
+    }
+    acl_permset_t permset;
+    if (acl_get_permset(entry, &permset) != 0 || acl_add_perm(permset, ACL_READ) != 0 ||
+        acl_add_perm(permset, ACL_WRITE) != 0 || acl_add_perm(permset, ACL_EXECUTE) != 0 ||
+        acl_set_permset(entry, permset) != 0) {
+        return false;
+    }
+    return acl_calc_mask(pAcl) == 0 && acl_valid(*pAcl) == 0;
+}
+
+// A folder without a default list starts one from its access list, which
+// carries the owner, owning group and other entries a default list needs.
+acl_t ReadDefaultAcl(const char* pszPath, acl_t aclAccess) {
+    acl_t aclDefault = acl_get_file(pszPath, ACL_TYPE_DEFAULT);
+    if (aclDefault && acl_entries(aclDefault) > 0) {
+        return aclDefault;
+    }
+    if (aclDefault) {
+        acl_free(aclDefault);
+    }
+    return acl_dup(aclAccess);
+}
+
+}  // namespace
+
+bool GrantFolderAccess(const std::wstring& objectPath, const std::wstring& trusteeName) {
+    const std::string strPath = WideToAnsi(objectPath);
+    struct stat st {};
+    if (strPath.empty() || stat(strPath.c_str(), &st) != 0) {
+        WriteLog(L"GrantFolderAccess::GrantFolderAccess [%s] not found", objectPath.c_str());
+        return false;
+    }
+    gid_t gid = 0;
+    if (!ResolveGroup(trusteeName, gid)) {
+        WriteLog(L"GrantFolderAccess::GrantFolderAccess unknown group [%s]", trusteeName.c_str());
+        return false;
+    }
+    acl_t aclAccess = acl_get_file(strPath.c_str(), ACL_TYPE_ACCESS);
+    if (!aclAccess) {
+        WriteLogA("GrantFolderAccess::GrantFolderAccess cannot read the access list of [%s]: %s",
+                  strPath.c_str(), strerror(errno));
+        return false;
+    }
+    bool bOk = true;
+    acl_t aclDefault = nullptr;
+    if (S_ISDIR(st.st_mode)) {
+        aclDefault = ReadDefaultAcl(strPath.c_str(), aclAccess);
+        bOk = aclDefault && MergeGroupEntry(&aclDefault, gid);
+    }
+    bOk = bOk && MergeGroupEntry(&aclAccess, gid);
+    // The default list first: a file system without access lists refuses it
+    // before anything has changed.
+    if (bOk && aclDefault && acl_set_file(strPath.c_str(), ACL_TYPE_DEFAULT, aclDefault) != 0) {
+        bOk = false;
+    }
+    if (bOk && acl_set_file(strPath.c_str(), ACL_TYPE_ACCESS, aclAccess) != 0) {
+        bOk = false;
+    }
+    if (!bOk) {
+        WriteLogA("GrantFolderAccess::GrantFolderAccess cannot write the access list of [%s]: %s",
+                  strPath.c_str(), strerror(errno));
+    }
+    if (aclDefault) {
+        acl_free(aclDefault);
+    }
+    acl_free(aclAccess);
+    return bOk;
+}
