@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <regex>
+#include <cctype>
+#include <ctime>
 #include <string>
 
 #include "platform/WriteLog.h"
@@ -8,16 +9,77 @@
 
 using testsupport::StderrCapture;
 
+namespace {
+// Checks "[Y-MM-DD hh:mm:ss ms] " at the start of text: the year and the
+// milliseconds without leading zeros, every other field with two digits.
+// Returns the length of the stamp, 0 when it does not match.
+size_t StampLength(const std::string& text, int* pMilliseconds = nullptr) {
+    size_t pos = 0;
+    auto digits = [&](size_t minCount, size_t maxCount, bool noLeadingZero) -> int {
+        size_t start = pos;
+        while (pos < text.size() && isdigit(static_cast<unsigned char>(text[pos])) &&
+               pos - start < maxCount)
+            ++pos;
+        size_t count = pos - start;
+        if (count < minCount)
+            return -1;
+        if (noLeadingZero && count > 1 && text[start] == '0')
+            return -1;
+        return std::stoi(text.substr(start, count));
+    };
+    auto literal = [&](char c) { return pos < text.size() && text[pos++] == c; };
+    if (!literal('[') || digits(4, 4, true) < 0 || !literal('-'))
+        return 0;
+    int month = digits(2, 2, false), day = (literal('-') ? digits(2, 2, false) : -1);
+    if (month < 1 || month > 12 || day < 1 || day > 31 || !literal(' '))
+        return 0;
+    int hour = digits(2, 2, false), minute = (literal(':') ? digits(2, 2, false) : -1);
+    int second = (literal(':') ? digits(2, 2, false) : -1);
+    if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 60)
+        return 0;
+    if (!literal(' '))
+        return 0;
+    int ms = digits(1, 3, true);
+    if (ms < 0 || !literal(']') || !literal(' '))
+        return 0;
+    if (pMilliseconds)
+        *pMilliseconds = ms;
+    return pos;
+}
+
+}  // namespace
+
 TEST(WriteLog, StampMessageAndLineFeed) {
     StderrCapture capture;
     WriteLog(L"%s 安装step=%d", L"CInstallMgr::DownNetFile", 20);
     std::string text = capture.Text();
-    std::regex line(
-        R"(^\[\d{4}-\d{2}-\d{2} \d{2}:\d{2}:\d{2} (\d{1,3})\] CInstallMgr::DownNetFile 安装step=20\n$)");
-    std::smatch m;
-    ASSERT_TRUE(std::regex_match(text, m, line)) << text;
-    // Milliseconds carry no leading zeros.
-    EXPECT_TRUE(m[1].str() == "0" || m[1].str()[0] != '0') << m[1];
+    size_t stamp = StampLength(text);
+    ASSERT_GT(stamp, 0u) << text;
+    EXPECT_EQ(text.substr(stamp), "CInstallMgr::DownNetFile 安装step=20\n");
+}
+
+TEST(WriteLog, StampIsLocalTimeOfOutput) {
+    time_t before = time(nullptr);
+    StderrCapture capture;
+    WriteLog(L"plain text without placeholders");
+    time_t after = time(nullptr);
+    std::string text = capture.Text();
+    int ms = -1;
+    size_t stamp = StampLength(text, &ms);
+    ASSERT_GT(stamp, 0u) << text;
+    EXPECT_GE(ms, 0);
+    EXPECT_LE(ms, 999);
+    EXPECT_EQ(text.substr(stamp), "plain text without placeholders\n");
+    // The stamp's seconds are those of the call, in local time.
+    bool matched = false;
+    for (time_t t = before; t <= after && !matched; ++t) {
+        tm local{};
+        localtime_r(&t, &local);
+        char expected[32];
+        strftime(expected, sizeof(expected), "[%Y-%m-%d %H:%M:%S ", &local);
+        matched = text.starts_with(expected);
+    }
+    EXPECT_TRUE(matched) << text;
 }
 
 TEST(WriteLog, MessageOf4095CharactersIsWholeAndLongerIsCut) {
