@@ -218,8 +218,8 @@ TEST_F(InstallWorkflow, PackageHangingPastTheTimeOutIsEnded) {
     EXPECT_EQ(m_pRun->Events().back().strMessage, L"install_pack_error");
 }
 
-TEST_F(InstallWorkflow, FoldersWithBlanksWork) {
-    m_installerDir = m_pRoot->path() / "my downloads" / "installer dir";
+TEST_F(InstallWorkflow, FoldersWithBlanksAndChineseNamesWork) {
+    m_installerDir = m_pRoot->path() / "my downloads" / "安装 程序";
     m_installDir = m_pRoot->path() / "Program Files" / "My Tovadoc";
     StartServer();
     auto pMgr = MakeManager();

@@ -12,9 +12,8 @@
 #include <vector>
 
 #include "DemoServerProcess.h"
-#include "WorkflowRun.h"
+#include "WorkflowFixture.h"
 #include "install/CInstallMgr.h"
-#include "platform/ProcessControl.h"
 #include "support/TempDir.h"
 
 namespace fs = std::filesystem;
@@ -26,12 +25,9 @@ namespace {
 class ProcessEnding : public ::testing::Test {
 protected:
     void SetUp() override {
-        for (const wchar_t* name : {L"Tovadoc.exe", L"UpdateAgent.exe", L"ConvertWorker.exe"}) {
-            uint32_t pid = 0;
-            if (FindProcessByName(name, pid))
-                GTEST_SKIP() << "a process of this name runs already (pid " << pid
-                             << "); the test would end it";
-        }
+        std::string strForeign = workflowtest::ForeignProductProcess();
+        if (!strForeign.empty())
+            GTEST_SKIP() << strForeign;
     }
     void TearDown() override {
         for (pid_t pid : m_pids) {

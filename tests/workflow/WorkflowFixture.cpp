@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "platform/ProcessControl.h"
 #include "platform/TextConvert.h"
 
 namespace fs = std::filesystem;
@@ -39,7 +40,20 @@ bool HasRelease(const std::string& strName) {
     return fs::is_directory(NdpKey() / strName);
 }
 
+std::string ForeignProductProcess() {
+    for (const wchar_t* name : {L"Tovadoc.exe", L"UpdateAgent.exe", L"ConvertWorker.exe"}) {
+        uint32_t pid = 0;
+        if (FindProcessByName(name, pid))
+            return WideToAnsi(name) + " runs already as pid " + std::to_string(pid) +
+                   "; the run would end it";
+    }
+    return "";
+}
+
 void WorkflowFixture::SetUp() {
+    std::string strForeign = ForeignProductProcess();
+    if (!strForeign.empty())
+        GTEST_SKIP() << strForeign;
     m_pRoot = std::make_unique<testsupport::TempDir>();
     m_installerDir = m_pRoot->path() / "installer";
     m_installDir = m_pRoot->path() / "programs" / "Tovadoc";

@@ -19,6 +19,9 @@ std::filesystem::path RegistryRoot();
 // Registers the framework release keys given, e.g. {"v2.0.50727", "v4"}.
 void RegisterReleases(const std::vector<std::string>& vecNames);
 bool HasRelease(const std::string& strName);
+// Describes a running process under one of the product's names that this
+// test did not start; empty when there is none. A run would end it.
+std::string ForeignProductProcess();
 
 // One installer folder, install folder, demo server and notification centre.
 class WorkflowFixture : public ::testing::Test {
