@@ -1,6 +1,6 @@
 #include <acl/libacl.h>
-#include <gtest/gtest.h>
 #include <grp.h>
+#include <gtest/gtest.h>
 #include <sys/acl.h>
 #include <sys/stat.h>
 
@@ -74,8 +74,8 @@ TEST_F(FolderPermissions, FolderGetsAccessAndInheritedEntryForTheGroup) {
 TEST_F(FolderPermissions, MergesIntoExistingEntriesAndKeepsTheOthers) {
     auto dir = m_tmp / "merge";
     std::filesystem::create_directory(dir);
-    ASSERT_TRUE(SetAclText(dir, ACL_TYPE_ACCESS,
-                           "u::rwx,g::r-x,o::---,g:users:r--,g:nogroup:r-x,m::r-x"));
+    ASSERT_TRUE(
+        SetAclText(dir, ACL_TYPE_ACCESS, "u::rwx,g::r-x,o::---,g:users:r--,g:nogroup:r-x,m::r-x"));
     ASSERT_TRUE(SetAclText(dir, ACL_TYPE_DEFAULT, "u::rwx,g::r-x,o::---,g:nogroup:r--,m::r-x"));
 
     ASSERT_TRUE(GrantFolderAccess(dir.wstring(), L"users"));

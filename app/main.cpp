@@ -1,0 +1,147 @@
+// The installer's process entry: brings up libcurl and the toolkit, shows the
+// main window, runs the message loop until it is gone and takes everything
+// down again in reverse order.
+#include <unistd.h>
+#include <pugixml.hpp>
+
+#include <cstdio>
+
+#include "app/ComponentLoader.h"
+#include "app/settings/InstallSettings.h"
+#include "http/ClusterCurl.h"
+#include "platform/SystemInfo.h"
+#include "platform/TextConvert.h"
+#include "platform/WriteLog.h"
+#include "toolkit/core/SMessages.h"
+#include "toolkit/core/SNotifyCenter.h"
+#include "toolkit/host/SGtkHost.h"
+#include "toolkit/res/SApplication.h"
+#include "toolkit/res/SResProviderModule.h"
+#include "ui/CMainDlg.h"
+#include "ui/resources/NamedIds.h"
+#include "ui/resources/TovadocResources.h"
+
+using namespace SOUI;
+
+namespace {
+
+// Installs the table the language setting names; without one every text
+// shows its key.
+void InstallTranslation(ComponentLoader& loader, SApplication& app, ITranslatorMgr** ppTrMgr) {
+    if (!loader.LoadTranslatorManager(ppTrMgr)) {
+        WriteLogA("main: no translator module; texts show their keys");
+        return;
+    }
+    app.SetTranslator(*ppTrMgr);
+    const uint32_t nLanguage = ReadLanguage(GetInstallIniPath());
+    const wchar_t* pszTable = nLanguage == 1 ? L"lang_cn" : nLanguage == 2 ? L"lang_en" : nullptr;
+    if (!pszTable) {
+        WriteLogA("main: language %u has no table; texts show their keys", nLanguage);
+        return;
+    }
+    pugi::xml_document doc;
+    if (!app.LoadXmlDocment(doc, pszTable, L"translator")) {
+        return;
+    }
+    ITranslator* pTr = nullptr;
+    if (!(*ppTrMgr)->CreateTranslator(&pTr)) {
+        return;
+    }
+    pugi::xml_node xmlLang = doc.child("language");
+    if (!pTr->Load(&xmlLang, LD_XML) || !(*ppTrMgr)->InstallTranslator(pTr)) {
+        WriteLog(L"main: translation table [%s] not installed", pszTable);
+    }
+    pTr->Release();
+}
+
+// The installer's own resources; null with a log line when they cannot be had.
+IResProvider* CreateOwnResources() {
+    IObjRef* pObj = nullptr;
+    CreateResProvider(RES_PE, &pObj);
+    auto* pRes = static_cast<IResProvider*>(pObj);
+    if (pRes && pRes->Init(reinterpret_cast<uintptr_t>(&TovadocResources()), 0)) {
+        return pRes;
+    }
+    WriteLogA("main: the installer's resources cannot be opened");
+    if (pRes) {
+        pRes->Release();
+    }
+    return nullptr;
+}
+
+int RunInstaller(ComponentLoader& loader, IRenderFactory* pRender) {
+    auto* pApp = new SApplication(pRender, nullptr, L"SOUIHOST", new SObjectDefaultRegister());
+    IResProvider* pSys = nullptr;
+    if (loader.LoadSystemResource(&pSys)) {
+        pApp->LoadSystemNamedResource(pSys);
+        pSys->Release();
+    }
+    IResProvider* pRes = CreateOwnResources();
+    if (!pRes) {
+        delete pApp;
+        return 1;
+    }
+    pApp->InitXmlNamedID(g_TovadocNamedIds, static_cast<int>(g_nTovadocNamedIds), true);
+    pApp->AddResProvider(pRes, L"uidef:xml_init");
+    ITranslatorMgr* pTrMgr = nullptr;
+    InstallTranslation(loader, *pApp, &pTrMgr);
+
+    auto* pCenter = new SNotifyCenter;
+    int nRet = 1;
+    {
+        CMainDlg dlgMain;
+        if (dlgMain.Create(nullptr)) {
+            dlgMain.SendMessage(WM_INITDIALOG);
+            dlgMain.CenterWindow(nullptr);
+            dlgMain.ShowWindow(SW_SHOWNORMAL);
+            nRet = pApp->Run(nullptr);
+        } else {
+            WriteLogA("main: the main window cannot be created");
+        }
+    }
+    delete pCenter;
+    delete pApp;
+    if (pTrMgr) {
+        pTrMgr->Release();
+    }
+    pRes->Release();
+    return nRet;
+}
+
+}  // namespace
+
+int main() {
+    if (!ClusterCurl::globalInit()) {
+        WriteLogA("main: libcurl set-up failed; downloads will fail");
+    }
+    // Opens the display first: without one the user is told and nothing else starts.
+    if (!InstallGtkHost()) {
+        ClusterCurl::globalCleanup();
+        return 1;
+    }
+    auto* pLoader = new ComponentLoader;
+    // A relative install folder means one in the installer's own folder.
+    const std::string strExeDir = WideToAnsi(GetExeDirectory());
+    if (chdir(strExeDir.c_str()) != 0) {
+        WriteLogA("main: cannot change into [%s]", strExeDir.c_str());
+    }
+    IRenderFactory* pRender = nullptr;
+    IImgDecoderFactory* pDecoder = nullptr;
+    int nRet = 1;
+    // Without a renderer and its image decoder nothing can be drawn.
+    if (!pLoader->LoadRenderFactory(&pRender) || !pLoader->LoadImageDecoderFactory(&pDecoder)) {
+        fprintf(stderr, "TovadocInstaller: the drawing modules beside the program are missing\n");
+    } else {
+        pRender->SetImgDecoderFactory(pDecoder);
+        nRet = RunInstaller(*pLoader, pRender);
+    }
+    if (pRender) {
+        pRender->Release();
+    }
+    if (pDecoder) {
+        pDecoder->Release();
+    }
+    ClusterCurl::globalCleanup();
+    delete pLoader;
+    return nRet;
+}

@@ -1,0 +1,27 @@
+#include "ui/CFolderPicker.h"
+
+#include <gtk/gtk.h>
+
+#include "platform/TextConvert.h"
+#include "platform/WriteLog.h"
+
+bool PickFolderNative(const std::wstring& strPrompt, std::wstring& strFolder) {
+    if (!gdk_display_get_default()) {
+        WriteLogA("PickFolderNative::PickFolderNative no display to show the folder chooser on");
+        return false;
+    }
+    GtkFileChooserNative* pChooser =
+        gtk_file_chooser_native_new(WideToAnsi(strPrompt).c_str(), nullptr,
+                                    GTK_FILE_CHOOSER_ACTION_SELECT_FOLDER, nullptr, nullptr);
+    gtk_file_chooser_set_create_folders(GTK_FILE_CHOOSER(pChooser), TRUE);
+    bool bChosen = false;
+    if (gtk_native_dialog_run(GTK_NATIVE_DIALOG(pChooser)) == GTK_RESPONSE_ACCEPT) {
+        gchar* pszPath = gtk_file_chooser_get_filename(GTK_FILE_CHOOSER(pChooser));
+        // A folder outside the file system (a remote location) has no path.
+        strFolder = pszPath ? AnsiToWide(pszPath) : std::wstring();
+        g_free(pszPath);
+        bChosen = true;
+    }
+    g_object_unref(pChooser);
+    return bChosen;
+}

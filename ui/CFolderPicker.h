@@ -1,0 +1,12 @@
+#pragma once
+#include <functional>
+#include <string>
+
+// Asks the user for a folder: true with its path, false when the user
+// cancelled or no picker can be shown. The main window holds one of these,
+// so tests can answer in the user's place.
+using FolderPickerFn = std::function<bool(const std::wstring& strPrompt, std::wstring& strFolder)>;
+
+// The desktop's own folder chooser (GtkFileChooserNative, folder mode),
+// without an owner window. False with a log line when there is no display.
+bool PickFolderNative(const std::wstring& strPrompt, std::wstring& strFolder);

@@ -1,0 +1,96 @@
+// The main window's progress page: install events, the two timers and the
+// start button of the last page.
+#include <cstdio>
+
+#include "install/EventInstallCallBack.h"
+#include "platform/ProcessControl.h"
+#include "platform/WriteLog.h"
+#include "toolkit/control/SImageWnd.h"
+#include "toolkit/control/SProgress.h"
+#include "toolkit/control/SStatic.h"
+#include "toolkit/control/STabCtrl.h"
+#include "toolkit/res/SApplication.h"
+#include "ui/CMainDlg.h"
+
+using namespace SOUI;
+
+namespace {
+
+// Caption keys of the carousel, by slide 1 to 3; the picture is "skin.<slide>".
+const wchar_t* const kSlideCaptions[] = {L"high_quality_pdf2word", L"24hours_online",
+                                         L"professional_team"};
+constexpr int kSlideCount = 3;
+
+std::wstring Tr(const std::wstring& strKey, const wchar_t* pszCtx) {
+    SApplication* pApp = SApplication::getSingletonPtr();
+    return pApp ? pApp->Tr(strKey, pszCtx) : strKey;
+}
+
+}  // namespace
+
+void CMainDlg::OnInstallCallback(EventInstallCallBack* pEvt) {
+    // The notification centre owns the event and releases it after delivery.
+    m_nTargetPercent = pEvt->nPercent;
+    if (m_pTxtInstallStatus) {
+        m_pTxtInstallStatus->SetWindowText(Tr(pEvt->strMessage, L"msg_tip"));
+    }
+}
+
+bool CMainDlg::OnTimer(uintptr_t nID) {
+    if (nID == TIMER_PROGRESS) {
+        AdvanceProgress();
+        return true;
+    }
+    if (nID != TIMER_CAROUSEL) {
+        return false;
+    }
+    if (++m_nSlide > kSlideCount) {
+        m_nSlide = 1;
+    }
+    std::wstring strCaption = Tr(kSlideCaptions[m_nSlide - 1], L"dlg_main");
+    wchar_t szSkin[64];
+    swprintf(szSkin, 64, L"skin.%d", m_nSlide);
+    if (m_pImgGif) {
+        m_pImgGif->SetAttribute(L"skin", szSkin, false);
+    }
+    if (m_pTxtGif) {
+        m_pTxtGif->SetWindowText(strCaption);
+    }
+    return true;
+}
+
+void CMainDlg::ShowPercent() {
+    if (m_pProInstall) {
+        m_pProInstall->SetValue(m_nShownPercent);
+    }
+    if (m_pTxtPercent) {
+        wchar_t szPercent[32];
+        swprintf(szPercent, 32, L"%d%%", m_nShownPercent);
+        m_pTxtPercent->SetWindowText(szPercent);
+    }
+}
+
+void CMainDlg::AdvanceProgress() {
+    if (m_nShownPercent < m_nTargetPercent) {
+        ++m_nShownPercent;
+        ShowPercent();
+    }
+    if (m_nShownPercent >= 100) {
+        ShowPercent();
+        KillTimer(TIMER_PROGRESS);
+        KillTimer(TIMER_CAROUSEL);
+        if (m_pTabMain) {
+            m_pTabMain->SetCurSel(2);
+        }
+    }
+}
+
+void CMainDlg::OnStart() {
+    ShowWindow(SW_HIDE);
+    // Quoted, so a folder with blanks still names one program.
+    std::wstring strCommand = L"\"" + m_strSelectedDir + L"/Tovadoc.exe\"";
+    if (!LaunchProcess(strCommand)) {
+        WriteLog(L"CMainDlg::OnStart cannot start [%s]", strCommand.c_str());
+    }
+    CloseInstaller();
+}

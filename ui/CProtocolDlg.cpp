@@ -1,0 +1,44 @@
+#include "ui/CProtocolDlg.h"
+
+#include "app/settings/InstallSettings.h"
+#include "platform/WriteLog.h"
+#include "toolkit/control/SRichEdit.h"
+
+using namespace SOUI;
+
+CProtocolDlg* CProtocolDlg::s_pActive = nullptr;
+
+CProtocolDlg::~CProtocolDlg() {
+    if (m_bActive) {
+        s_pActive = m_pPrevActive;
+    }
+}
+
+const wchar_t* CProtocolDlg::LicenceFor(uint32_t nLanguage) {
+    return nLanguage == 2 ? L"RTF:rtf_protocol_rtf_en" : L"RTF:rtf_protocol_rtf";
+}
+
+bool CProtocolDlg::ProcessWindowMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult) {
+    if (uMsg == WM_INITDIALOG) {
+        OnInitDialog();
+        lResult = 0;
+        return true;
+    }
+    if (uMsg == WM_DESTROY && m_bActive) {
+        s_pActive = m_pPrevActive;
+        m_bActive = false;
+    }
+    return SHostDialog::ProcessWindowMessage(uMsg, wParam, lParam, lResult);
+}
+
+void CProtocolDlg::OnInitDialog() {
+    m_pPrevActive = s_pActive;
+    s_pActive = this;
+    m_bActive = true;
+    if (ReadLanguage(GetInstallIniPath()) != 2) {
+        return;
+    }
+    if (SRichEdit* pRich = FindChildByName2<SRichEdit>(L"richedit_rtf")) {
+        pRich->SetAttribute(L"rtf", LicenceFor(2), false);
+    }
+}

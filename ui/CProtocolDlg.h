@@ -1,0 +1,29 @@
+#pragma once
+#include <cstdint>
+
+#include "toolkit/window/SHostDialog.h"
+
+// The licence agreement in a read-only rich edit, in English when the
+// language setting asks for it and in Chinese otherwise. Its close button
+// carries the cancel ID, which ends it.
+class CProtocolDlg : public SOUI::SHostDialog {
+public:
+    SOUI_CLASS_NAME(L"protocoldlg")
+    CProtocolDlg() : SHostDialog(L"LAYOUT:XML_PROTOCOLDLG_WND") {}
+    ~CProtocolDlg() override;
+
+    bool ProcessWindowMessage(SOUI::UINT uMsg, SOUI::WPARAM wParam, SOUI::LPARAM lParam,
+                              SOUI::LRESULT& lResult) override;
+
+    // The licence resource the dialog shows for a language setting.
+    static const wchar_t* LicenceFor(uint32_t nLanguage);
+    // The licence being shown, innermost first; null when none is.
+    static CProtocolDlg* GetActive() { return s_pActive; }
+
+protected:
+    void OnInitDialog();
+
+    CProtocolDlg* m_pPrevActive = nullptr;
+    bool m_bActive = false;
+    static CProtocolDlg* s_pActive;
+};
