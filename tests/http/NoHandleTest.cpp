@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "ClusterCurlFixture.h"
+#include "CurlInitFault.h"
 #include "support/StderrCapture.h"
 #include "support/TempDir.h"
 
@@ -13,6 +14,10 @@
 // to the library's.
 namespace {
 std::atomic<bool> g_bFailEasyInit{false};
+}
+
+void httptest::FailCurlEasyInit(bool bFail) {
+    g_bFailEasyInit = bFail;
 }
 
 extern "C" CURL* curl_easy_init() {
@@ -31,9 +36,9 @@ namespace {
 TEST_F(ClusterCurl, ClientWithoutHandleFailsEveryTransfer) {
     testsupport::TempDir dir;
     testsupport::StderrCapture log;
-    g_bFailEasyInit = true;
+    FailCurlEasyInit(true);
     Client client;
-    g_bFailEasyInit = false;
+    FailCurlEasyInit(false);
 
     std::string response = "untouched";
     CurlResult get = client.httpGet("http://127.0.0.1:1/", response);
