@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -108,25 +109,38 @@ bool WriteAll(int fd, const std::string& bytes) {
     return true;
 }
 
-// Writes beside the target and renames over it, keeping the old file's mode.
+// A new file beside the target; created with 0666 so the umask applies as for
+// any new file (changing the umask would race with other threads).
+int CreateBeside(const std::string& path, std::string& temp) {
+    static std::atomic<unsigned> s_nCounter{0};
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temp = path + ".tmp" + std::to_string(getpid()) + "_" + std::to_string(s_nCounter++);
+        int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1;
+}
+
+// Writes beside the target and renames over it, keeping the old file's mode
+// and, where allowed, its owner.
 bool ReplaceFile(const std::string& path, const std::string& bytes) {
-    std::string temp = path + ".XXXXXX";
-    int fd = mkostemp(temp.data(), O_CLOEXEC);
+    std::string temp;
+    int fd = CreateBeside(path, temp);
     if (fd < 0) {
         WriteLog(L"%s cannot create a file beside %s errno=[%d]", L"ProfileWriteStrings",
                  AnsiToWide(path).c_str(), errno);
         return false;
     }
     struct stat info {};
-    mode_t mode;
+    bool ok = true;
     if (stat(path.c_str(), &info) == 0) {
-        mode = info.st_mode & 07777;
-    } else {
-        mode_t mask = umask(0);
-        umask(mask);
-        mode = 0666 & ~mask;
+        if (fchown(fd, info.st_uid, info.st_gid) != 0) {
+            // Only root may give a file away; the writer then owns the new one.
+        }
+        ok = fchmod(fd, info.st_mode & 07777) == 0;
     }
-    bool ok = fchmod(fd, mode) == 0 && WriteAll(fd, bytes) && fsync(fd) == 0;
+    ok = ok && WriteAll(fd, bytes) && fsync(fd) == 0;
     int savedErrno = errno;
     ok = close(fd) == 0 && ok;
     if (ok && rename(temp.c_str(), path.c_str()) == 0)

@@ -209,13 +209,16 @@ TEST(ProfileWrite, ReplacesAndAddsKeepingEverythingElse) {
     EXPECT_EQ(ProfileReadString(L"Config", L"channel", L"", 64, WidePath(file)), L"12");
 }
 
-TEST(ProfileWrite, KeepsUtf16EncodingAndLinks) {
+TEST(ProfileWrite, KeepsEncodingModeAndLinks) {
     TempDir dir;
     const fs::path file = dir / "real.ini";
     WriteFile(file, std::string("\xFF\xFE[\0C\0]\0\n\0", 10));
+    fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     fs::create_symlink(file, dir / "link.ini");
     ASSERT_TRUE(ProfileWriteStrings(WidePath(dir / "link.ini"), L"C", {{L"k", L"中"}}));
     EXPECT_TRUE(fs::is_symlink(dir / "link.ini"));
+    EXPECT_EQ(fs::status(file).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     EXPECT_EQ(ReadFile(file), std::string("\xFF\xFE[\0C\0]\0\n\0k\0=\0\x2D\x4E\n\0", 18));
     EXPECT_EQ(ProfileReadString(L"C", L"k", L"", 8, WidePath(file)), L"中");
 }
