@@ -43,32 +43,20 @@ public:
         return Enter("CheckNetFile") && bNetPresent;
     }
     bool DownNetFile() override {
-        FireInstallEvent(20, 0, L"down_net");
-        Progress(20, 40, L"正在下载net包...");
-        bool bOk = Enter("DownNetFile") && bNetDownOk;
-        if (!bOk)
-            FireInstallEvent(40, -1, L"down_net_error");
-        return bOk;
+        return Download("DownNetFile", bNetDownOk, 20, 40, L"down_net", L"正在下载net包...",
+                        L"down_net_error");
     }
     bool InstallNetFile() override {
-        FireInstallEvent(40, 0, L"instll_net");
-        bool bOk = Enter("InstallNetFile") && bNetInstallOk;
-        FireInstallEvent(40, bOk ? 0 : -1, bOk ? L"instll_net_succeed" : L"instll_net_error");
-        return bOk;
+        return RunInstaller("InstallNetFile", bNetInstallOk, 40, L"instll_net",
+                            L"instll_net_succeed", L"instll_net_error");
     }
     bool DownInstallFile() override {
-        FireInstallEvent(50, 0, L"正在下载安装包...");
-        Progress(50, 80, L"正在下载安装包...");
-        bool bOk = Enter("DownInstallFile") && bPackDownOk;
-        if (!bOk)
-            FireInstallEvent(80, -1, L"down_pack_error");
-        return bOk;
+        return Download("DownInstallFile", bPackDownOk, 50, 80, L"正在下载安装包...",
+                        L"正在下载安装包...", L"down_pack_error");
     }
     bool InstallFile() override {
-        FireInstallEvent(80, 0, L"install_pack_ing");
-        bool bOk = Enter("InstallFile") && bPackInstallOk;
-        FireInstallEvent(80, bOk ? 0 : -1, bOk ? L"install_pack_succeed" : L"install_pack_error");
-        return bOk;
+        return RunInstaller("InstallFile", bPackInstallOk, 80, L"install_pack_ing",
+                            L"install_pack_succeed", L"install_pack_error");
     }
     bool AfterInstall() override {
         FireInstallEvent(90, 0, L"install_pack_succeed");
@@ -93,9 +81,22 @@ private:
         }
         return nStepDelayMs <= 0 || m_cancel.SleepFor(nStepDelayMs);
     }
-    void Progress(int nFrom, int nTo, const wchar_t* text) {
+    bool Download(const std::string& step, bool bResult, int nFrom, int nTo,
+                  const wchar_t* startText, const wchar_t* progressText, const wchar_t* failText) {
+        FireInstallEvent(nFrom, 0, startText);
         for (int i = 1; i <= nProgressEvents; ++i)
-            FireInstallEvent(nFrom + (nTo - nFrom) * i / (nProgressEvents + 1), 0, text);
+            FireInstallEvent(nFrom + (nTo - nFrom) * i / (nProgressEvents + 1), 0, progressText);
+        bool bOk = Enter(step) && bResult;
+        if (!bOk)
+            FireInstallEvent(nTo, -1, failText);
+        return bOk;
+    }
+    bool RunInstaller(const std::string& step, bool bResult, int nPercent, const wchar_t* startText,
+                      const wchar_t* okText, const wchar_t* failText) {
+        FireInstallEvent(nPercent, 0, startText);
+        bool bOk = Enter(step) && bResult;
+        FireInstallEvent(nPercent, bOk ? 0 : -1, bOk ? okText : failText);
+        return bOk;
     }
 
     std::mutex m_lock;

@@ -13,6 +13,7 @@ bool SEventSet::addEvent(int nID, const SStringW& strName) {
         return false;
     }
     it->second.strName = strName;
+    it->second.pSubs = std::make_shared<SSlotList>();
     return true;
 }
 
@@ -21,8 +22,8 @@ bool SEventSet::removeEvent(int nID) {
     auto it = m_events.find(nID);
     if (it == m_events.end())
         return false;
-    for (auto& pSub : it->second.subs)
-        pSub->bActive = false;
+    // A delivery under way must not reach its subscribers any more.
+    it->second.pSubs->Clear();
     m_events.erase(it);
     return true;
 }
@@ -30,8 +31,7 @@ bool SEventSet::removeEvent(int nID) {
 void SEventSet::removeAllEvents() {
     std::lock_guard<std::mutex> guard(m_lock);
     for (auto& [nID, evt] : m_events)
-        for (auto& pSub : evt.subs)
-            pSub->bActive = false;
+        evt.pSubs->Clear();
     m_events.clear();
 }
 
@@ -53,35 +53,19 @@ bool SEventSet::subscribeEvent(int nID, const ISlotFunctor& slot) {
         WriteLog(L"%s event id [%d] was not added", L"SEventSet::subscribeEvent", nID);
         return false;
     }
-    for (auto& pSub : it->second.subs)
-        if (pSub->pSlot->Equal(slot))
-            return false;
-    auto pSub = std::make_shared<Subscription>();
-    pSub->pSlot = slot.Clone();
-    it->second.subs.push_back(std::move(pSub));
-    return true;
+    return it->second.pSubs->Add(slot);
 }
 
 bool SEventSet::unsubscribeEvent(int nID, const ISlotFunctor& slot) {
     std::lock_guard<std::mutex> guard(m_lock);
     auto it = m_events.find(nID);
-    if (it == m_events.end())
-        return false;
-    auto& subs = it->second.subs;
-    for (auto sub = subs.begin(); sub != subs.end(); ++sub) {
-        if ((*sub)->pSlot->Equal(slot)) {
-            (*sub)->bActive = false;
-            subs.erase(sub);
-            return true;
-        }
-    }
-    return false;
+    return it != m_events.end() && it->second.pSubs->Remove(slot);
 }
 
 bool SEventSet::FireEvent(EventArgs* pEvt) {
     if (!pEvt)
         return false;
-    std::vector<std::shared_ptr<Subscription>> subs;
+    std::shared_ptr<SSlotList> pSubs;
     {
         std::lock_guard<std::mutex> guard(m_lock);
         if (m_bMute)
@@ -89,24 +73,9 @@ bool SEventSet::FireEvent(EventArgs* pEvt) {
         auto it = m_events.find(pEvt->GetID());
         if (it == m_events.end())
             return false;
-        subs = it->second.subs;
+        pSubs = it->second.pSubs;
     }
-    bool bHandled = false;
-    for (auto& pSub : subs) {
-        {
-            // A handler before this one may have unsubscribed it.
-            std::lock_guard<std::mutex> guard(m_lock);
-            if (!pSub->bActive)
-                continue;
-        }
-        if (pSub->pSlot->Call(pEvt)) {
-            ++pEvt->handled;
-            bHandled = true;
-        }
-        if (!pEvt->bubbleUp)
-            break;
-    }
-    return bHandled;
+    return pSubs->Call(pEvt);
 }
 
 void SEventSet::SetMute(bool bMute) {

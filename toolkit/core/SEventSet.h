@@ -2,10 +2,10 @@
 #include <map>
 #include <memory>
 #include <mutex>
-#include <vector>
 
 #include "toolkit/core/EventArgs.h"
 #include "toolkit/core/SSlot.h"
+#include "toolkit/core/SSlotList.h"
 #include "toolkit/core/SString.h"
 
 namespace SOUI {
@@ -42,13 +42,9 @@ public:
     bool IsMuted() const;
 
 private:
-    struct Subscription {
-        std::unique_ptr<ISlotFunctor> pSlot;
-        bool bActive = true;
-    };
     struct Event {
         SStringW strName;
-        std::vector<std::shared_ptr<Subscription>> subs;
+        std::shared_ptr<SSlotList> pSubs;
     };
 
     mutable std::mutex m_lock;

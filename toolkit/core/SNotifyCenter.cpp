@@ -35,26 +35,11 @@ SNotifyCenter* SNotifyCenter::getSingletonPtr() {
 }
 
 bool SNotifyCenter::RegisterEventMap(const ISlotFunctor& slot) {
-    std::lock_guard<std::mutex> guard(m_mapLock);
-    for (auto& pMap : m_maps)
-        if (pMap->pSlot->Equal(slot))
-            return false;
-    auto pMap = std::make_shared<EventMap>();
-    pMap->pSlot = slot.Clone();
-    m_maps.push_back(std::move(pMap));
-    return true;
+    return m_maps.Add(slot);
 }
 
 bool SNotifyCenter::UnregisterEventMap(const ISlotFunctor& slot) {
-    std::lock_guard<std::mutex> guard(m_mapLock);
-    for (auto it = m_maps.begin(); it != m_maps.end(); ++it) {
-        if ((*it)->pSlot->Equal(slot)) {
-            (*it)->bActive = false;
-            m_maps.erase(it);
-            return true;
-        }
-    }
-    return false;
+    return m_maps.Remove(slot);
 }
 
 void SNotifyCenter::FireEventAsync(EventArgs* pEvt) {
@@ -109,25 +94,9 @@ bool SNotifyCenter::Deliver(EventArgs* pEvt) {
         return false;
     }
     bool bHandled = FireEvent(pEvt);
-    std::vector<std::shared_ptr<EventMap>> maps;
-    {
-        std::lock_guard<std::mutex> guard(m_mapLock);
-        maps = m_maps;
-    }
-    for (auto& pMap : maps) {
-        {
-            std::lock_guard<std::mutex> guard(m_mapLock);
-            if (!pMap->bActive)
-                continue;
-        }
-        if (pMap->pSlot->Call(pEvt)) {
-            ++pEvt->handled;
-            bHandled = true;
-        }
-        if (!pEvt->bubbleUp)
-            break;
-    }
-    return bHandled;
+    if (!pEvt->bubbleUp)
+        return bHandled;
+    return m_maps.Call(pEvt) || bHandled;
 }
 
 }  // namespace SOUI

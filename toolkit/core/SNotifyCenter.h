@@ -3,11 +3,11 @@
 #include <deque>
 #include <memory>
 #include <mutex>
-#include <vector>
 
 #include "toolkit/core/EventArgs.h"
 #include "toolkit/core/SEventSet.h"
 #include "toolkit/core/SSlot.h"
+#include "toolkit/core/SSlotList.h"
 #include "toolkit/core/SWakeableSource.h"
 
 namespace SOUI {
@@ -43,11 +43,6 @@ public:
     size_t GetPendingCount() const;
 
 private:
-    struct EventMap {
-        std::unique_ptr<ISlotFunctor> pSlot;
-        bool bActive = true;
-    };
-
     bool HasQueued() const;
     void DeliverNext();
     bool Deliver(EventArgs* pEvt);
@@ -58,8 +53,7 @@ private:
     std::deque<EventArgs*> m_queue;
     std::unique_ptr<SWakeableSource> m_pWake;
 
-    std::mutex m_mapLock;
-    std::vector<std::shared_ptr<EventMap>> m_maps;
+    SSlotList m_maps;
 };
 
 }  // namespace SOUI
