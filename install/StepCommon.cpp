@@ -7,9 +7,33 @@
 #include <cerrno>
 
 #include "app/settings/InstallSettings.h"
+#include "http/ClusterCurl.h"
+#include "install/CInstallMgr.h"
+#include "install/CInstallPackDown.h"
+#include "platform/ProcessControl.h"
 #include "platform/SystemInfo.h"
 #include "platform/TextConvert.h"
 #include "platform/WriteLog.h"
+
+CurlResult DownloadIntoExeDir(CInstallMgr& mgr, const std::wstring& strUrl,
+                              const std::wstring& strFileName, int nStartPercent, int nEndPercent,
+                              const std::wstring& strTip) {
+    CInstallPackDown receiver(nStartPercent, nEndPercent, strTip, &mgr);
+    ClusterCurl curl;
+    curl.setDownCallback(&receiver);
+    curl.setCancelToken(&mgr.m_cancel);
+    return curl.downloadFile(WideToAnsi(strUrl), WideToAnsi(strFileName),
+                             WideToAnsi(mgr.m_strExeDir));
+}
+
+int RunInstaller(CInstallMgr& mgr, const wchar_t* szOrigin, const std::string& strCmdLine,
+                 uint32_t nTimeoutMs) {
+    std::string strOutput;
+    const int nExitCode = RunAndCapture(strCmdLine, strOutput, nTimeoutMs, &mgr.m_cancel);
+    WriteLog(L"%s install szCmdLine=[%s] strResult=[%s] exitcode=[%d]", szOrigin,
+             AnsiToWide(strCmdLine).c_str(), AnsiToWide(strOutput).c_str(), nExitCode);
+    return nExitCode;
+}
 
 std::wstring GetInstallIniPathIn(const std::wstring& strExeDir) {
     return strExeDir + L"/Install.ini";

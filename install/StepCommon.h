@@ -2,7 +2,24 @@
 #include <cstdint>
 #include <string>
 
-// The parts of the install steps that depend only on their inputs.
+#include "http/CurlResult.h"
+
+class CInstallMgr;
+
+// What the install steps share, and the parts of them that depend only on
+// their inputs.
+
+// Downloads strUrl into the installer's folder as strFileName, firing
+// progress events from nStartPercent to nEndPercent with strTip. Stops when
+// the manager is cancelled.
+CurlResult DownloadIntoExeDir(CInstallMgr& mgr, const std::wstring& strUrl,
+                              const std::wstring& strFileName, int nStartPercent, int nEndPercent,
+                              const std::wstring& strTip);
+
+// Runs an installer's command line with the time-out, logs the line, its
+// output and exit code under szOrigin, and returns the exit code.
+int RunInstaller(CInstallMgr& mgr, const wchar_t* szOrigin, const std::string& strCmdLine,
+                 uint32_t nTimeoutMs);
 
 // Install.ini inside the given installer folder.
 std::wstring GetInstallIniPathIn(const std::wstring& strExeDir);

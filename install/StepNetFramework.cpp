@@ -1,8 +1,5 @@
-#include "http/ClusterCurl.h"
 #include "install/CInstallMgr.h"
-#include "install/CInstallPackDown.h"
 #include "install/StepCommon.h"
-#include "platform/ProcessControl.h"
 #include "platform/SystemInfo.h"
 #include "platform/TextConvert.h"
 #include "platform/WriteLog.h"
@@ -17,19 +14,9 @@ bool CInstallMgr::DownNetFile() {
     FireInstallEvent(20, 0, L"down_net");
     WriteLog(L"%s 安装step=%d", L"CInstallMgr::DownNetFile", 20);
 
-    const std::string strFile = WideToAnsi(kNetFileName);
-    const std::string strDir = WideToAnsi(m_strExeDir);
-    const std::string strUrl =
-        WideToAnsi(ChooseNetUrl(GetOsKind(), GetInstallIniPathIn(m_strExeDir)));
-
-    CInstallPackDown receiver(20, 40, L"正在下载net包...", this);
-    CurlResult result;
-    {
-        ClusterCurl curl;
-        curl.setDownCallback(&receiver);
-        curl.setCancelToken(&m_cancel);
-        result = curl.downloadFile(strUrl, strFile, strDir);
-    }
+    const std::wstring strUrl = ChooseNetUrl(GetOsKind(), GetInstallIniPathIn(m_strExeDir));
+    const CurlResult result =
+        DownloadIntoExeDir(*this, strUrl, kNetFileName, 20, 40, L"正在下载net包...");
     if (result.lResCode == 200) {
         WriteLog(L"%s success 下载net包成功", L"CInstallMgr::DownNetFile");
         return true;
@@ -45,12 +32,8 @@ bool CInstallMgr::InstallNetFile() {
 
     const std::wstring strPath = m_strExeDir + L"/" + kNetFileName;
     MarkExecutable(strPath);
-    const std::string strCmdLine = BuildNetCommandLine(strPath);
-    std::string strOutput;
-    const int nExitCode = RunAndCapture(strCmdLine, strOutput, m_nNetInstallTimeoutMs, &m_cancel);
-    WriteLog(L"%s install szCmdLine=[%s] strResult=[%s] exitcode=[%d]",
-             L"CInstallMgr::InstallNetFile", AnsiToWide(strCmdLine).c_str(),
-             AnsiToWide(strOutput).c_str(), nExitCode);
+    const int nExitCode = RunInstaller(*this, L"CInstallMgr::InstallNetFile",
+                                       BuildNetCommandLine(strPath), m_nNetInstallTimeoutMs);
     if (nExitCode == 0) {
         FireInstallEvent(40, 0, L"instll_net_succeed");
         return true;

@@ -10,6 +10,7 @@
 #include "platform/MacAddress.h"
 #include "platform/TextConvert.h"
 #include "support/StderrCapture.h"
+#include "toolkit/core/SRunLoopUntil.h"
 
 namespace fs = std::filesystem;
 using testsupport::ReadFile;
@@ -257,4 +258,73 @@ TEST_F(InstallWorkflow, ChineseChannelTravelsAsUtf8AndUserIniKeepsOtherKeys) {
     EXPECT_EQ(
         b64.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/="),
         std::string::npos);
+}
+
+TEST_F(InstallWorkflow, AfterInstallAlwaysSucceedsAndNeverWritesOutsideTheFolder) {
+    StartServer();
+    const bool bRootHadUserIni = fs::exists("/user.ini");
+    {
+        // No install folder: nothing is written at the file system's root.
+        auto pMgr = MakeManager();
+        pMgr->m_strInstallDir.clear();
+        EXPECT_TRUE(pMgr->AfterInstall());
+        EXPECT_TRUE(m_pRun->WaitHttpAnswers(1));
+    }
+    if (!bRootHadUserIni) {
+        EXPECT_FALSE(fs::exists("/user.ini"));
+    }
+    {
+        // A folder that cannot hold user.ini: logged, the step still succeeds.
+        WriteFile(m_pRoot->path() / "not-a-folder", "x");
+        auto pMgr = MakeManager();
+        pMgr->m_strInstallDir = AnsiToWide((m_pRoot->path() / "not-a-folder").string());
+        testsupport::StderrCapture capture;
+        EXPECT_TRUE(pMgr->AfterInstall());
+        EXPECT_TRUE(m_pRun->WaitHttpAnswers(2));
+        EXPECT_NE(capture.Text().find("CInstallMgr::AfterInstall user.ini not written"),
+                  std::string::npos);
+    }
+    m_pRun->Drain();
+    EXPECT_EQ(m_pRun->Rows(), (std::vector<int>{15, 16, 15, 16}));
+    EXPECT_EQ(m_server.Records().size(), 2u);
+}
+
+TEST_F(InstallWorkflow, ClosingDuringADownloadStopsTheRunQuietly) {
+    RegisterReleases({"v4"});
+    StartServer({"--slow-ms", "300"});  // the package takes many seconds to arrive
+    auto pMgr = MakeManager();
+    pMgr->BeginInstallThread();
+    ASSERT_TRUE(SOUI::RunLoopUntil(
+        [&] {
+            const auto& ev = m_pRun->Events();
+            return !ev.empty() && ev.back().strMessage == L"正在下载安装包...";
+        },
+        30000));
+    pMgr.reset();  // cancels and joins
+    size_t nSeen = m_pRun->Events().size();
+    m_pRun->Drain();
+    SOUI::RunLoopFor(100);
+    // Nothing arrives from a cancelled run, and no partial package is left.
+    for (size_t i = nSeen; i < m_pRun->Events().size(); ++i)
+        EXPECT_EQ(m_pRun->Events()[i].strMessage, L"正在下载安装包...") << i;
+    EXPECT_FALSE(m_pRun->Finished());
+    EXPECT_FALSE(fs::exists(m_installerDir / "TovadocSetup.exe"));
+    EXPECT_FALSE(HasTempFiles());
+    EXPECT_FALSE(fs::exists(m_installDir / "Tovadoc.exe"));
+}
+
+TEST_F(InstallWorkflow, ClosingDuringThePackageRunEndsThePackage) {
+    RegisterReleases({"v4"});
+    StartServer({"--pack", "hang"});
+    auto pMgr = MakeManager();  // the 5-minute limit stays: only the close ends the wait
+    pMgr->BeginInstallThread();
+    ASSERT_TRUE(SOUI::RunLoopUntil(
+        [&] {
+            const auto& ev = m_pRun->Events();
+            return !ev.empty() && ev.back().strMessage == L"install_pack_ing";
+        },
+        30000));
+    pMgr.reset();
+    m_pRun->Drain();
+    EXPECT_EQ(m_pRun->Events().back().strMessage, L"install_pack_ing");
 }
