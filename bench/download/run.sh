@@ -1,0 +1,87 @@
+#!/usr/bin/env bash
+# Usage: bench/download/run.sh <build_dir> [rounds]
+# Serves a 1 GiB file from a private nginx on 127.0.0.1 and downloads it
+# alternately with downloadFile (bench_download_client) and the curl command
+# line, each measured the same way by /usr/bin/time (wall time, peak RSS).
+# Last line: ratio_time=<ours/curl> extra_rss_mib=<ours-curl>, from medians.
+set -euo pipefail
+build_dir=${1:?build folder}
+rounds=${2:-5}
+cmake --build "$build_dir" -j2 --target bench_download_client >/dev/null
+client="$build_dir/bin/bench_download_client"
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/tovadoc-bench-download.XXXXXX")
+nginx_pid=""
+cleanup() {
+  if [ -n "$nginx_pid" ]; then kill "$nginx_pid" 2>/dev/null || true; wait "$nginx_pid" 2>/dev/null || true; fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+mkdir -p "$work/www" "$work/dl" "$work/temp"
+head -c $((1024 * 1024 * 1024)) /dev/urandom >"$work/www/big.bin"
+port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+
+# One process, in the foreground of its own job, everything under $work.
+cat >"$work/nginx.conf" <<CONF
+daemon off;
+master_process off;
+worker_processes 1;
+pid $work/nginx.pid;
+error_log $work/error.log;
+events { worker_connections 64; }
+http {
+  access_log off;
+  sendfile on;
+  tcp_nopush on;
+  client_body_temp_path $work/temp/body;
+  proxy_temp_path $work/temp/proxy;
+  fastcgi_temp_path $work/temp/fastcgi;
+  uwsgi_temp_path $work/temp/uwsgi;
+  scgi_temp_path $work/temp/scgi;
+  server {
+    listen 127.0.0.1:$port;
+    root $work/www;
+  }
+}
+CONF
+nginx -e "$work/error.log" -p "$work" -c "$work/nginx.conf" &
+nginx_pid=$!
+url="http://127.0.0.1:$port/big.bin"
+for _ in $(seq 100); do
+  curl -sf -o /dev/null -r 0-0 "$url" && break
+  sleep 0.1
+done
+
+# measure <name> <command...>: appends "seconds rss_kib" to $work/<name>.
+measure() {
+  local name=$1; shift
+  rm -f "$work"/dl/*
+  /usr/bin/time -f "%e %M" -o "$work/one.txt" "$@"
+  cat "$work/one.txt" >>"$work/$name"
+  local got
+  got=$(stat -c %s "$work"/dl/*)
+  [ "$got" = $((1024 * 1024 * 1024)) ] || { echo "bench/download: $name saved $got bytes" >&2; exit 1; }
+  rm -f "$work"/dl/*
+}
+
+ours() { measure "$1" "$client" "$url" "$work/dl" ours.bin; }
+theirs() { measure "$1" curl -sSf -o "$work/dl/curl.bin" "$url"; }
+
+# The first of each warms the page cache and is not counted.
+ours warmup; theirs warmup
+for i in $(seq "$rounds"); do
+  ours ours.txt
+  theirs curl.txt
+done
+
+median() { sort -n | awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+ours_s=$(cut -d' ' -f1 "$work/ours.txt" | median)
+curl_s=$(cut -d' ' -f1 "$work/curl.txt" | median)
+ours_kib=$(cut -d' ' -f2 "$work/ours.txt" | median)
+curl_kib=$(cut -d' ' -f2 "$work/curl.txt" | median)
+echo "rounds=$rounds size=1GiB"
+echo "downloadFile: median_s=$ours_s peak_rss_kib=$ours_kib"
+echo "curl:         median_s=$curl_s peak_rss_kib=$curl_kib"
+awk -v a="$ours_s" -v b="$curl_s" -v ra="$ours_kib" -v rb="$curl_kib" \
+  'BEGIN { printf "ratio_time=%.3f extra_rss_mib=%.1f\n", a / b, (ra - rb) / 1024 }'
