@@ -168,6 +168,7 @@ TEST_F(InstallMgr, FullRunWithoutFrameworkFiresEveryStageInOrder) {
     EXPECT_EQ(m_recorder.events, expected);
     EXPECT_EQ(m_recorder.nWrongThread, 0);
     EXPECT_EQ(m_recorder.nWrongSender, 0);
+    EXPECT_TRUE(pMgr->bHandleRecordedAtStart);
     pMgr->EndInstallThread();
     EXPECT_EQ(pMgr->Steps(),
               (std::vector<std::string>{"EndProductProcesses", "CheckNetFile", "DownNetFile",

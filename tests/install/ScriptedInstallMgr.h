@@ -37,7 +37,12 @@ public:
     }
     std::atomic<bool> bReachedBlock{false};
 
-    void EndProductProcesses() override { Enter("EndProductProcesses"); }
+    void EndProductProcesses() override {
+        // The start gate opens only after the creator recorded the thread.
+        bHandleRecordedAtStart = HasInstallThread();
+        Enter("EndProductProcesses");
+    }
+    std::atomic<bool> bHandleRecordedAtStart{false};
     bool CheckNetFile() override {
         FireInstallEvent(10, 0, L"net_check");
         return Enter("CheckNetFile") && bNetPresent;
