@@ -52,6 +52,15 @@ TEST_F(HostWnd, TextsTranslateInTheWindowsContext) {
     EXPECT_EQ(pTitle->GetWindowText(), L"提示");
     EXPECT_EQ(wndMain.TranslateText(L"title"), L"Tovadoc安装程序");
     EXPECT_EQ(wndMsg.GetOffscreen()->GetTitle(), L"布局");  // no entry: literal
+    // Window kinds and icons reach the backend: 32 pixels large, 16 small.
+    const HostWindowParams& params = wndMsg.GetOffscreen()->GetParams();
+    EXPECT_TRUE(params.bToolWindow);
+    EXPECT_TRUE(params.bDialog);
+    EXPECT_TRUE(params.bTranslucent);
+    ASSERT_EQ(params.icons.size(), 2u);
+    EXPECT_EQ(cairo_image_surface_get_width(params.icons[0]), 32);
+    EXPECT_EQ(cairo_image_surface_get_width(params.icons[1]), 16);
+    EXPECT_FALSE(wndMain.GetOffscreen()->GetParams().bToolWindow);
 
     ASSERT_TRUE(ToolkitEnv().SetLanguage(PreviewLang::English));
     EXPECT_EQ(pInstall->GetWindowText(), L"Install");

@@ -22,6 +22,7 @@ bool COffscreenBackend::Create(IHostBackendSink* pSink, const HostWindowParams& 
     Destroy();
     m_pSink = pSink;
     m_strTitle = params.strTitle;
+    m_params = params;
     m_pSurface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, params.nWidth, params.nHeight);
     if (cairo_surface_status(m_pSurface) != CAIRO_STATUS_SUCCESS) {
         WriteLogA("COffscreenBackend::Create no image surface of %dx%d", params.nWidth,

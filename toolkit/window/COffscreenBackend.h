@@ -66,6 +66,7 @@ public:
     void TypeIntoEdit(int nEditId, const std::wstring& strText);
 
     const std::wstring& GetTitle() const { return m_strTitle; }
+    const HostWindowParams& GetParams() const { return m_params; }
     HostCursor GetCursor() const { return m_cursor; }
     int GetMoveRequests() const { return m_nMoveRequests; }
     int GetPosX() const { return m_nX; }
@@ -85,6 +86,7 @@ private:
     };
 
     IHostBackendSink* m_pSink = nullptr;
+    HostWindowParams m_params;
     cairo_surface_t* m_pSurface = nullptr;
     HostRect m_rcDirty;
     std::wstring m_strTitle;

@@ -66,6 +66,7 @@ SHostWnd::~SHostWnd() {
     for (auto& it : m_mapFonts) {
         it.second->Release();
     }
+    ReleaseIcons();
     m_pContainer = nullptr;
 }
 
@@ -91,6 +92,7 @@ bool SHostWnd::Create(SHostWnd* pOwner) {
     if (!InitFromXml(xmlSoui)) {
         return false;
     }
+    LoadIcons(xmlSoui);
     m_pBackend = CreateHostBackend();
     m_params.strTitle = TranslateText(m_strTitle);
     if (!m_pBackend->Create(this, m_params, pOwner ? pOwner->GetBackend() : nullptr)) {
@@ -151,6 +153,40 @@ bool SHostWnd::InitFromXml(pugi::xml_node xmlSoui) {
     m_rcWindow = CRect();
     Move(CRect(0, 0, m_params.nWidth, m_params.nHeight));
     return true;
+}
+
+void SHostWnd::LoadIcons(pugi::xml_node xmlSoui) {
+    ReleaseIcons();
+    m_params.icons.clear();
+    SApplication* pApp = SApplication::getSingletonPtr();
+    IRenderFactory* pFactory = pApp ? pApp->GetRenderFactory() : nullptr;
+    if (!pFactory) {
+        return;
+    }
+    for (const char* pszAttr : {"bigIcon", "smallIcon"}) {
+        std::wstring strRef = Utf8ToWide(xmlSoui.attribute(pszAttr).value());
+        size_t nColon = strRef.find(L':');
+        if (strRef.empty() || nColon == std::wstring::npos) {
+            continue;
+        }
+        std::wstring strName = strRef.substr(0, nColon) + L"_" + strRef.substr(nColon + 1);
+        std::vector<char> buf;
+        IBitmapS* pBmp = nullptr;
+        if (!pApp->GetRawBuffer(L"ICON", strName, buf) ||
+            !pFactory->CreateBitmapFromMemory(buf.data(), buf.size(), &pBmp)) {
+            WriteLog(L"SHostWnd::LoadIcons no icon [%s]", strRef.c_str());
+            continue;
+        }
+        m_icons.push_back(pBmp);
+        m_params.icons.push_back(pBmp->GetSurface());
+    }
+}
+
+void SHostWnd::ReleaseIcons() {
+    for (IBitmapS* p : m_icons) {
+        p->Release();
+    }
+    m_icons.clear();
 }
 
 LRESULT SHostWnd::SendMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {

@@ -108,6 +108,9 @@ protected:
     // After the native window is gone.
     virtual void OnFinalMessage() {}
     void SyncNativeEdits();
+    // "ICON_LOGO:32" -> the PNG resource ICON/ICON_LOGO_32, decoded.
+    void LoadIcons(pugi::xml_node xmlSoui);
+    void ReleaseIcons();
     bool IsMainWindow() const { return m_bAppMain; }
 
     std::wstring m_strResName;
@@ -119,6 +122,7 @@ protected:
     SWindow* m_pHover = nullptr;
     SWindow* m_pCapture = nullptr;
     std::map<std::wstring, IFontS*> m_mapFonts;
+    std::vector<IBitmapS*> m_icons;
     bool m_bAppMain = false;
     bool m_bLoading = false;
     bool m_bInLayout = false;
