@@ -57,6 +57,36 @@ uint32_t ScreenPixel(int x, int y) {
     return nPixel;
 }
 
+ScreenGrab::ScreenGrab(int x, int y, int cx, int cy) {
+    gdk_display_sync(gdk_display_get_default());
+    m_pPixbuf = gdk_pixbuf_get_from_window(gdk_get_default_root_window(), x, y, cx, cy);
+}
+
+ScreenGrab::~ScreenGrab() {
+    if (m_pPixbuf)
+        g_object_unref(m_pPixbuf);
+}
+
+uint32_t ScreenGrab::Pixel(int x, int y) const {
+    if (!m_pPixbuf || x < 0 || y < 0 || x >= gdk_pixbuf_get_width(m_pPixbuf) ||
+        y >= gdk_pixbuf_get_height(m_pPixbuf))
+        return 0xFFFFFFFFu;
+    const guchar* p = gdk_pixbuf_read_pixels(m_pPixbuf) + y * gdk_pixbuf_get_rowstride(m_pPixbuf) +
+                      x * gdk_pixbuf_get_n_channels(m_pPixbuf);
+    return (uint32_t(p[0]) << 16) | (uint32_t(p[1]) << 8) | p[2];
+}
+
+int* CountDraws(GtkWidget* pWidget) {
+    auto* pCount = new int(0);
+    g_signal_connect_data(
+        pWidget, "draw", G_CALLBACK(+[](GtkWidget*, cairo_t*, gpointer p) -> gboolean {
+            ++*static_cast<int*>(p);
+            return FALSE;
+        }),
+        pCount, [](gpointer p, GClosure*) { delete static_cast<int*>(p); }, G_CONNECT_AFTER);
+    return pCount;
+}
+
 void SendDeleteWindow(unsigned long nXid) {
     Display* pDisplay = XOpenDisplay(nullptr);
     if (!pDisplay)

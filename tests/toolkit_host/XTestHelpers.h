@@ -21,6 +21,24 @@ bool XDoTool(std::initializer_list<std::string> args);
 // The screen's pixel at a root position as 0xRRGGBB, read back from the server.
 uint32_t ScreenPixel(int x, int y);
 
+// A rectangle of the screen as 0xRRGGBB pixels, read back in one request.
+class ScreenGrab {
+public:
+    ScreenGrab(int x, int y, int cx, int cy);
+    ~ScreenGrab();
+    ScreenGrab(const ScreenGrab&) = delete;
+    ScreenGrab& operator=(const ScreenGrab&) = delete;
+    bool IsValid() const { return m_pPixbuf != nullptr; }
+    // Relative to the grabbed rectangle.
+    uint32_t Pixel(int x, int y) const;
+
+private:
+    GdkPixbuf* m_pPixbuf = nullptr;
+};
+
+// Counts the times GTK has drawn the widget's window.
+int* CountDraws(GtkWidget* pWidget);
+
 // What a window manager sends when the user closes a window.
 void SendDeleteWindow(unsigned long nXid);
 

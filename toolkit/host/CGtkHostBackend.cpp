@@ -126,9 +126,10 @@ std::wstring CGtkHostBackend::GetEditText(int nEditId) const {
 }
 
 void CGtkHostBackend::FocusEdit(int nEditId) {
-    if (SGtkEdit* pEdit = m_window.GetEdit(nEditId))
+    if (SGtkEdit* pEdit = m_window.GetEdit(nEditId)) {
+        m_bEditFocusRequested = true;
         pEdit->Focus();
-    else
+    } else
         m_window.ClearEditFocus();
 }
 
@@ -174,8 +175,16 @@ void CGtkHostBackend::OnNativeMouse(MouseAction action, int x, int y, unsigned n
 }
 
 bool CGtkHostBackend::OnNativeKey(unsigned nKeyval, unsigned nModifiers, bool bDown) {
-    if (m_pSink && bDown)
-        m_pSink->OnBackendKeyDown(nKeyval, ToHostModifiers(nModifiers));
+    if (!m_pSink || !bDown)
+        return true;
+    bool bTab = nKeyval == kHostKeyTab || nKeyval == kHostKeyLeftTab;
+    bool bFromEdit = bTab && m_window.IsEditFocused();
+    m_bEditFocusRequested = false;
+    m_pSink->OnBackendKeyDown(nKeyval, ToHostModifiers(nModifiers));
+    // Tab out of an edit: unless the model moved the focus into another edit,
+    // the keyboard must follow it to the drawn control.
+    if (bFromEdit && !m_bEditFocusRequested && m_window.IsCreated())
+        m_window.ClearEditFocus();
     return true;
 }
 

@@ -72,6 +72,8 @@ private:
     SGtkWindow m_window;
     SGtkModalLoop m_modal;
     int m_nNextEdit = 1;
+    // Whether the model put the keyboard into an edit while handling a key.
+    bool m_bEditFocusRequested = false;
 };
 
 // Installs CGtkHostBackend as the factory of every host window created

@@ -139,7 +139,9 @@ void SGtkEdit::Focus() {
 }
 
 bool SGtkEdit::HasFocus() const {
-    return gtk_widget_has_focus(m_pEntry);
+    // The window's focus widget gets the keys whenever the window does, even
+    // before the window manager (if any) has told GTK it is active.
+    return gtk_widget_is_focus(m_pEntry);
 }
 
 void SGtkEdit::OnChanged(GtkEditable*, gpointer pThis) {

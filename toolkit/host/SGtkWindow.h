@@ -94,6 +94,7 @@ public:
     void DestroyEdit(int nEditId);
     // Removes keyboard focus from any native edit so keys reach the listener.
     void ClearEditFocus();
+    bool IsEditFocused() const;
 
     GtkWidget* GetWidget() const { return m_pWindow; }
     unsigned long GetXid() const;
@@ -116,8 +117,6 @@ private:
     static gboolean OnWindowState(GtkWidget* pWidget, GdkEventWindowState* pEvent, gpointer pThis);
     static gboolean OnFocusChange(GtkWidget* pWidget, GdkEventFocus* pEvent, gpointer pThis);
     static void OnDestroy(GtkWidget* pWidget, gpointer pThis);
-
-    bool IsEditFocused() const;
 
     ISGtkWindowListener* m_pListener;
     GtkWidget* m_pWindow = nullptr;
