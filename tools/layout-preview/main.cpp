@@ -1,10 +1,13 @@
-// Renders a layout off-screen to a PNG of the window's size:
-//   layout-preview LAYOUT:XML_MAINWND [--page N] [--lang zh|en|none] -o FILE.png
+// Renders a layout off-screen to a PNG of the window's size, or shows it in a
+// real window until that is closed:
+//   layout-preview LAYOUT:XML_MAINWND [--page N] [--lang zh|en|none] (-o FILE.png | --show)
 #include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "toolkit/control/STabCtrl.h"
+#include "toolkit/host/SGtkHost.h"
+#include "toolkit/res/SApplication.h"
 #include "toolkit/window/COffscreenBackend.h"
 #include "toolkit/window/SHostWnd.h"
 #include "tools/layout-preview/CPreviewEnv.h"
@@ -12,7 +15,8 @@
 namespace {
 int Usage() {
     std::fprintf(stderr,
-                 "usage: layout-preview LAYOUT:NAME [--page N] [--lang zh|en|none] -o FILE.png\n");
+                 "usage: layout-preview LAYOUT:NAME [--page N] [--lang zh|en|none] "
+                 "(-o FILE.png | --show)\n");
     return 2;
 }
 
@@ -36,11 +40,27 @@ SOUI::STabCtrl* FindTab(SOUI::SWindow* pWnd) {
     }
     return nullptr;
 }
+
+// On screen, closing the window (or Escape) ends the preview, whatever the
+// layout says about being the application's main window.
+class CPreviewWnd : public SOUI::SHostWnd {
+public:
+    using SOUI::SHostWnd::SHostWnd;
+
+protected:
+    void OnEscape() override { DestroyWindow(); }
+    void OnFinalMessage() override {
+        if (SOUI::SApplication* pApp = SOUI::SApplication::getSingletonPtr()) {
+            pApp->Quit(0);
+        }
+    }
+};
 }  // namespace
 
 int main(int argc, char** argv) {
     const char* pszLayout = nullptr;
     const char* pszOut = nullptr;
+    bool bShow = false;
     int nPage = -1;
     PreviewLang lang = PreviewLang::Chinese;
     for (int i = 1; i < argc; ++i) {
@@ -63,21 +83,27 @@ int main(int argc, char** argv) {
             }
         } else if (!std::strcmp(argv[i], "-o") && i + 1 < argc) {
             pszOut = argv[++i];
+        } else if (!std::strcmp(argv[i], "--show")) {
+            bShow = true;
         } else if (argv[i][0] != '-' && !pszLayout) {
             pszLayout = argv[i];
         } else {
             return Usage();
         }
     }
-    if (!pszLayout || !pszOut) {
+    if (!pszLayout || !pszOut == !bShow) {
         return Usage();
+    }
+    // Says why on standard error when there is no display.
+    if (bShow && !SOUI::InstallGtkHost()) {
+        return 1;
     }
     CPreviewEnv env;
     if (!env.Init(lang)) {
         std::fprintf(stderr, "layout-preview: the toolkit could not be set up\n");
         return 1;
     }
-    SOUI::SHostWnd wnd(Widen(pszLayout).c_str());
+    CPreviewWnd wnd(Widen(pszLayout).c_str());
     if (!wnd.Create()) {
         std::fprintf(stderr, "layout-preview: layout %s could not be created\n", pszLayout);
         return 1;
@@ -88,6 +114,11 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "layout-preview: no page %d in %s\n", nPage, pszLayout);
             return 1;
         }
+    }
+    if (bShow) {
+        wnd.CenterWindow();
+        wnd.ShowWindow(SOUI::SW_SHOWNORMAL);
+        return env.GetApp()->Run(nullptr);
     }
     wnd.ShowWindow(SOUI::SW_SHOW);
     SOUI::COffscreenBackend* pOff = wnd.GetOffscreen();
