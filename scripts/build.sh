@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Configures and builds. Usage: scripts/build.sh [--sanitize address,undefined|thread]
-# The build folder is build/ (build-asan/, build-tsan/ for sanitizer builds),
+# Build output goes to standard error; the build folder is printed. It is build/ (build-asan/, build-tsan/ for sanitizer builds),
 # or $BUILD_DIR when set.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -21,6 +21,6 @@ case "$sanitize" in
 esac
 build_dir="${BUILD_DIR:-$default_dir}"
 
-cmake -S "$root" -B "$build_dir" -G Ninja -DTOVADOC_SANITIZE="$sanitize" >/dev/null
-cmake --build "$build_dir" -j2
+cmake -S "$root" -B "$build_dir" -G Ninja -DTOVADOC_SANITIZE="$sanitize" >&2
+cmake --build "$build_dir" -j2 >&2
 echo "$build_dir"

@@ -11,7 +11,7 @@ if [ "${1:-}" = "--sanitize" ]; then
 fi
 
 "$root/scripts/install-deps.sh"
-build_dir=$("$root/scripts/build.sh" "${build_args[@]}" | tail -n 1)
+build_dir=$("$root/scripts/build.sh" "${build_args[@]}")
 
 # Window tests need an X server; start a private one unless a display exists.
 xvfb_pid=""
