@@ -294,12 +294,7 @@ TEST_F(InstallWorkflow, ClosingDuringADownloadStopsTheRunQuietly) {
     StartServer({"--slow-ms", "300"});  // the package takes many seconds to arrive
     auto pMgr = MakeManager();
     pMgr->BeginInstallThread();
-    ASSERT_TRUE(SOUI::RunLoopUntil(
-        [&] {
-            const auto& ev = m_pRun->Events();
-            return !ev.empty() && ev.back().strMessage == L"正在下载安装包...";
-        },
-        30000));
+    ASSERT_TRUE(m_pRun->WaitForMessage(L"正在下载安装包..."));
     pMgr.reset();  // cancels and joins
     size_t nSeen = m_pRun->Events().size();
     m_pRun->Drain();
@@ -318,12 +313,7 @@ TEST_F(InstallWorkflow, ClosingDuringThePackageRunEndsThePackage) {
     StartServer({"--pack", "hang"});
     auto pMgr = MakeManager();  // the 5-minute limit stays: only the close ends the wait
     pMgr->BeginInstallThread();
-    ASSERT_TRUE(SOUI::RunLoopUntil(
-        [&] {
-            const auto& ev = m_pRun->Events();
-            return !ev.empty() && ev.back().strMessage == L"install_pack_ing";
-        },
-        30000));
+    ASSERT_TRUE(m_pRun->WaitForMessage(L"install_pack_ing"));
     pMgr.reset();
     m_pRun->Drain();
     EXPECT_EQ(m_pRun->Events().back().strMessage, L"install_pack_ing");

@@ -49,6 +49,14 @@ bool CWorkflowRun::Run(CInstallMgr& mgr, int nTimeoutMs) {
     return SOUI::RunLoopUntil([this] { return Finished(); }, nTimeoutMs);
 }
 
+bool CWorkflowRun::WaitForMessage(const std::wstring& strMessage, int nTimeoutMs) {
+    return SOUI::RunLoopUntil(
+        [this, &strMessage] {
+            return !m_events.empty() && m_events.back().strMessage == strMessage;
+        },
+        nTimeoutMs);
+}
+
 bool CWorkflowRun::WaitHttpAnswers(int n, int nTimeoutMs) {
     return SOUI::RunLoopUntil([this, n] { return m_nHttpAnswers >= n; }, nTimeoutMs);
 }

@@ -29,6 +29,8 @@ public:
     // Starts the manager's worker and turns the loop until the run's last
     // event (success or a final failure) has arrived.
     bool Run(CInstallMgr& mgr, int nTimeoutMs = 120000);
+    // Turns the loop until the latest event carries this message.
+    bool WaitForMessage(const std::wstring& strMessage, int nTimeoutMs = 30000);
     // Turns the loop until n answers of the HTTP manager have arrived.
     bool WaitHttpAnswers(int n, int nTimeoutMs = 30000);
     // Delivers whatever is queued.
