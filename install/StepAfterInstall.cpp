@@ -4,10 +4,7 @@
 #include <vector>
 
 #include "app/settings/InstallSettings.h"
-#if __has_include("http/CHttpMgr.h")
 #include "http/CHttpMgr.h"
-#define TOVADOC_HAVE_HTTP_MGR 1
-#endif
 #include "install/CInstallMgr.h"
 #include "install/StepCommon.h"
 #include "platform/MacAddress.h"
@@ -36,12 +33,8 @@ bool CInstallMgr::AfterInstall() {
     const std::string strJson = BuildStatisticsJson(ReadChannel(strIni), ReadVersion(strIni),
                                                     GetMacAddressText(), ReadLanguage(strIni));
     const std::string strBody = BuildStatisticsBody(strJson);
-#ifdef TOVADOC_HAVE_HTTP_MGR
     // The answer is not awaited; the HTTP manager logs it.
     CHttpMgr::GetInstance()->PostAsync(ReadInstallStatisticsUrl(strIni), AnsiToWide(strBody), 0);
-#else
-    WriteLog(L"%s no HTTP manager in this build, report not sent", L"CInstallMgr::AfterInstall");
-#endif
     WriteLog(L"%s Statistics url=%s ret=%s", L"CInstallMgr::AfterInstall",
              ReadInstallStatisticsUrl(strIni).c_str(), AnsiToWide(strBody).c_str());
 
