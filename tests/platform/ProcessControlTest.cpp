@@ -42,6 +42,14 @@ fs::path CopyHelper(const TempDir& dir, const std::string& helper, const std::st
     return target;
 }
 
+// A path in quotes, as command lines carry folders with blanks.
+std::string Quote(const fs::path& path) {
+    std::string quoted(1, '"');
+    quoted += path.string();
+    quoted += '"';
+    return quoted;
+}
+
 // A child started by the test itself, killed and reaped when the test ends.
 class Child {
 public:
@@ -101,7 +109,7 @@ TEST(RunAndCapture, ArgumentsFollowTheWindowsRules) {
     // A program in a folder with a blank, quoted as the install steps do.
     TempDir dir;
     fs::path copy = CopyHelper(dir, "print_args", "my dir/setup.exe");
-    EXPECT_EQ(RunAndCapture("\"" + copy.string() + "\" x", output, 10000), 0);
+    EXPECT_EQ(RunAndCapture(Quote(copy) + " x", output, 10000), 0);
     EXPECT_EQ(output, "<x>\n");
 }
 
@@ -215,13 +223,36 @@ TEST(LaunchProcess, StartsAProgramThatRunsOnItsOwn) {
     TempDir dir;
     const std::string name = UniqueName("Tovadoc");
     fs::path copy = CopyHelper(dir, "sleep_ms", "my programs/" + name);
-    std::wstring commandLine = AnsiToWide("\"" + copy.string() + "\" 600000");
+    std::wstring commandLine = AnsiToWide(Quote(copy) + " 600000");
     const std::wstring original = commandLine;
     ASSERT_TRUE(LaunchProcess(commandLine));
     EXPECT_EQ(commandLine, original);
     uint32_t pid = 0;
     ASSERT_TRUE(WaitUntilFound(name, pid));
     EXPECT_EQ(kill(static_cast<pid_t>(pid), SIGKILL), 0);
+}
+
+TEST(LaunchProcess, EndedProgramLeavesNoZombie) {
+    TempDir dir;
+    const std::string name = UniqueName("Quick");
+    std::wstring commandLine = AnsiToWide(CopyHelper(dir, "exit_code", name).string());
+    ASSERT_TRUE(LaunchProcess(commandLine));
+    // Zombies keep their name in comm; only a reaped process is gone from /proc.
+    auto listed = [&] {
+        for (const auto& entry : fs::directory_iterator("/proc")) {
+            std::string comm = testsupport::ReadFile(entry.path() / "comm");
+            if (comm == name.substr(0, 15) + "\n")
+                return true;
+        }
+        return false;
+    };
+    bool gone = false;
+    for (int i = 0; i < 1000 && !gone; ++i) {
+        gone = !listed();
+        if (!gone)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_TRUE(gone);
 }
 
 TEST(LaunchProcess, MissingProgramIsReportedOnStandardError) {
