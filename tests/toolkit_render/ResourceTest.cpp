@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <dlfcn.h>
+
 #include <cstring>
+#include <filesystem>
 
 #include "RenderEnv.h"
 #include "support/StderrCapture.h"
+#include "support/TempDir.h"
 #include "toolkit/core/SAutoRefPtr.h"
 #include "toolkit/core/SMessageLoop.h"
 #include "toolkit/res/SApplication.h"
@@ -255,15 +259,23 @@ TEST(Application, SystemSkinsComeFromTheSystemModule) {
 }
 
 TEST(Application, SystemSkinsOutliveTheSystemModule) {
+    testsupport::TempDir dir;
     auto factory = NewFactory();
     SApplication app(factory.get(), nullptr);
     {
-        ComponentLoader sysLoader(std::wstring(L"" TEST_MODULE_DIR));
+        // A copy of its own, so no other loader keeps it mapped.
+        std::filesystem::copy_file(std::filesystem::path(TEST_MODULE_DIR) / "sys-resource.so",
+                                   dir / "sys-resource.so");
+        ComponentLoader sysLoader(dir.path().wstring());
         IResProvider* pSys = nullptr;
         ASSERT_TRUE(sysLoader.LoadSystemResource(&pSys));
         EXPECT_TRUE(app.LoadSystemNamedResource(pSys));
         pSys->Release();
-    }  // sys-resource.so is unloaded here
+    }
+    void* h = dlopen((dir / "sys-resource.so").c_str(), RTLD_NOW | RTLD_NOLOAD);
+    EXPECT_EQ(h, nullptr) << "the module is still loaded";
+    if (h)
+        dlclose(h);
     ISkinObj* pCheck = app.GetSkin(L"_skin.sys.checkbox");
     ASSERT_NE(pCheck, nullptr);
     auto rt = NewTarget(16, 16);
@@ -309,6 +321,19 @@ TEST(Application, InstallerBundleRegisters) {
         EXPECT_EQ(pSkin->GetSkinSize(), s.size) << testing::PrintToString(std::wstring(s.pszSkin));
     }
     ASSERT_NE(app.GetSkin(L"skin.colorborder"), nullptr);
+    // The large button's four states are four different pictures.
+    ISkinObj* pBtn = app.GetSkin(L"skin.btn");
+    std::vector<uint32_t> centres;
+    for (int i = 0; i < 4; ++i) {
+        IRenderTarget* pRT = NewTarget(130, 32);
+        pBtn->Draw(pRT, CRect(0, 0, 130, 32), i);
+        centres.push_back(PixelAt(pRT, 65, 16));
+        EXPECT_EQ(PixelAt(pRT, 65, 16) >> 24, 0xffu) << i;
+        pRT->Release();
+    }
+    for (int i = 0; i < 4; ++i)
+        for (int j = i + 1; j < 4; ++j)
+            EXPECT_NE(centres[size_t(i)], centres[size_t(j)]) << i << " " << j;
     for (const wchar_t* pszLayout : {L"XML_MAINWND", L"XML_MSGBOX_DLG", L"XML_PROTOCOLDLG_WND"}) {
         pugi::xml_document doc;
         ASSERT_TRUE(app.LoadXmlDocment(doc, pszLayout, L"LAYOUT"));
