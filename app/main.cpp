@@ -29,14 +29,14 @@ namespace {
 // shows its key.
 void InstallTranslation(ComponentLoader& loader, SApplication& app, ITranslatorMgr** ppTrMgr) {
     if (!loader.LoadTranslatorManager(ppTrMgr)) {
-        WriteLogA("main: no translator module; texts show their keys");
+        WriteLogA("main: no translator module; texts show their keys\n");
         return;
     }
     app.SetTranslator(*ppTrMgr);
     const uint32_t nLanguage = ReadLanguage(GetInstallIniPath());
     const wchar_t* pszTable = nLanguage == 1 ? L"lang_cn" : nLanguage == 2 ? L"lang_en" : nullptr;
     if (!pszTable) {
-        WriteLogA("main: language %u has no table; texts show their keys", nLanguage);
+        WriteLogA("main: language %u has no table; texts show their keys\n", nLanguage);
         return;
     }
     pugi::xml_document doc;
@@ -62,7 +62,7 @@ IResProvider* CreateOwnResources() {
     if (pRes && pRes->Init(reinterpret_cast<uintptr_t>(&TovadocResources()), 0)) {
         return pRes;
     }
-    WriteLogA("main: the installer's resources cannot be opened");
+    WriteLogA("main: the installer's resources cannot be opened\n");
     if (pRes) {
         pRes->Release();
     }
@@ -96,7 +96,7 @@ int RunInstaller(ComponentLoader& loader, IRenderFactory* pRender) {
             dlgMain.ShowWindow(SW_SHOWNORMAL);
             nRet = pApp->Run(nullptr);
         } else {
-            WriteLogA("main: the main window cannot be created");
+            WriteLogA("main: the main window cannot be created\n");
         }
     }
     delete pCenter;
@@ -112,7 +112,7 @@ int RunInstaller(ComponentLoader& loader, IRenderFactory* pRender) {
 
 int main() {
     if (!ClusterCurl::globalInit()) {
-        WriteLogA("main: libcurl set-up failed; downloads will fail");
+        WriteLogA("main: libcurl set-up failed; downloads will fail\n");
     }
     // Opens the display first: without one the user is told and nothing else starts.
     if (!InstallGtkHost()) {
@@ -123,7 +123,7 @@ int main() {
     // A relative install folder means one in the installer's own folder.
     const std::string strExeDir = WideToAnsi(GetExeDirectory());
     if (chdir(strExeDir.c_str()) != 0) {
-        WriteLogA("main: cannot change into [%s]", strExeDir.c_str());
+        WriteLogA("main: cannot change into [%s]\n", strExeDir.c_str());
     }
     IRenderFactory* pRender = nullptr;
     IImgDecoderFactory* pDecoder = nullptr;

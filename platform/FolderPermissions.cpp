@@ -108,7 +108,7 @@ bool GrantFolderAccess(const std::wstring& objectPath, const std::wstring& trust
     }
     acl_t aclAccess = acl_get_file(strPath.c_str(), ACL_TYPE_ACCESS);
     if (!aclAccess) {
-        WriteLogA("GrantFolderAccess::GrantFolderAccess cannot read the access list of [%s]: %s",
+        WriteLogA("GrantFolderAccess::GrantFolderAccess cannot read the access list of [%s]: %s\n",
                   strPath.c_str(), strerror(errno));
         return false;
     }
@@ -128,7 +128,7 @@ bool GrantFolderAccess(const std::wstring& objectPath, const std::wstring& trust
         bOk = false;
     }
     if (!bOk) {
-        WriteLogA("GrantFolderAccess::GrantFolderAccess cannot write the access list of [%s]: %s",
+        WriteLogA("GrantFolderAccess::GrantFolderAccess cannot write the access list of [%s]: %s\n",
                   strPath.c_str(), strerror(errno));
     }
     if (aclDefault) {

@@ -7,7 +7,7 @@
 
 bool PickFolderNative(const std::wstring& strPrompt, std::wstring& strFolder) {
     if (!gdk_display_get_default()) {
-        WriteLogA("PickFolderNative::PickFolderNative no display to show the folder chooser on");
+        WriteLogA("PickFolderNative::PickFolderNative no display to show the folder chooser on\n");
         return false;
     }
     GtkFileChooserNative* pChooser =

@@ -54,7 +54,7 @@ CMainDlg::CMainDlg() : SHostWnd(L"LAYOUT:XML_MAINWND") {
     if (SNotifyCenter* pCenter = SNotifyCenter::getSingletonPtr()) {
         pCenter->RegisterEventMap(Subscriber(&CMainDlg::OnNotify, this));
     } else {
-        WriteLogA("CMainDlg::CMainDlg no notification centre: install progress will not show");
+        WriteLogA("CMainDlg::CMainDlg no notification centre: install progress will not show\n");
     }
     m_pInstallMgr = new CInstallMgr;
 }
@@ -172,7 +172,7 @@ void CMainDlg::OnInitDialog() {
     m_bInitialised = m_pTabMain && m_pBtnInstaller && m_pAgree && m_pEditPath && m_pImgGif &&
                      m_pTxtGif && m_pTxtPercent && m_pTxtInstallStatus && m_pProInstall;
     if (!m_bInitialised) {
-        WriteLogA("CMainDlg::OnInitDialog the layout lacks controls the installer needs");
+        WriteLogA("CMainDlg::OnInitDialog the layout lacks controls the installer needs\n");
         if (m_pBtnInstaller) {
             m_pBtnInstaller->EnableWindow(false, true);
         }
@@ -213,9 +213,9 @@ bool CMainDlg::PrepareFolder(const std::wstring& strDir) {
     }
     // A file of that name cannot take the product either.
     if (kind == PathKind::Missing) {
-        WriteLogA("CMainDlg::OnInstall cannot create [%s]: %s", strPath.c_str(), strerror(errno));
+        WriteLogA("CMainDlg::OnInstall cannot create [%s]: %s\n", strPath.c_str(), strerror(errno));
     } else {
-        WriteLogA("CMainDlg::OnInstall [%s] exists and is not a folder", strPath.c_str());
+        WriteLogA("CMainDlg::OnInstall [%s] exists and is not a folder\n", strPath.c_str());
     }
     ShowMsgBox(this, Tr(L"dir_error", L"install_tip"));
     if (m_pEditPath) {

@@ -1,6 +1,5 @@
 #include "ui/CProtocolDlg.h"
 
-#include "app/settings/InstallSettings.h"
 #include "platform/WriteLog.h"
 #include "toolkit/control/SRichEdit.h"
 
@@ -35,7 +34,7 @@ void CProtocolDlg::OnInitDialog() {
     m_pPrevActive = s_pActive;
     s_pActive = this;
     m_bActive = true;
-    if (ReadLanguage(GetInstallIniPath()) != 2) {
+    if (ReadLanguage(m_strIniPath) != 2) {
         return;
     }
     if (SRichEdit* pRich = FindChildByName2<SRichEdit>(L"richedit_rtf")) {

@@ -1,6 +1,8 @@
 #pragma once
 #include <cstdint>
+#include <string>
 
+#include "app/settings/InstallSettings.h"
 #include "toolkit/window/SHostDialog.h"
 
 // The licence agreement in a read-only rich edit, in English when the
@@ -9,7 +11,9 @@
 class CProtocolDlg : public SOUI::SHostDialog {
 public:
     SOUI_CLASS_NAME(L"protocoldlg")
-    CProtocolDlg() : SHostDialog(L"LAYOUT:XML_PROTOCOLDLG_WND") {}
+    // strIniPath: the settings file the language is read from.
+    explicit CProtocolDlg(std::wstring strIniPath = GetInstallIniPath())
+        : SHostDialog(L"LAYOUT:XML_PROTOCOLDLG_WND"), m_strIniPath(std::move(strIniPath)) {}
     ~CProtocolDlg() override;
 
     bool ProcessWindowMessage(SOUI::UINT uMsg, SOUI::WPARAM wParam, SOUI::LPARAM lParam,
@@ -23,6 +27,7 @@ public:
 protected:
     void OnInitDialog();
 
+    std::wstring m_strIniPath;
     CProtocolDlg* m_pPrevActive = nullptr;
     bool m_bActive = false;
     static CProtocolDlg* s_pActive;
