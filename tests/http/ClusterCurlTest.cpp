@@ -490,14 +490,19 @@ TEST_F(ClusterCurl, DiskFullWhenFlushingAtCloseIsFailure) {
 
 // ---- cancellation -----------------------------------------------------------
 
+// Cancels from another thread while the transfer is under way.
+std::thread CancelLater(CCancelToken& token) {
+    return std::thread([&token] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        token.Cancel();
+    });
+}
+
 TEST_F(ClusterCurl, CancelAbortsStalledDownloadPromptly) {
     CCancelToken token;
     Client client;
     client.setCancelToken(&token);
-    std::thread canceller([&token] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
-        token.Cancel();
-    });
+    std::thread canceller = CancelLater(token);
     auto start = std::chrono::steady_clock::now();
     CurlResult result = client.downloadFile(m_server.Url("/stall"), "p.exe", m_dir.path());
     auto elapsed = std::chrono::steady_clock::now() - start;
@@ -531,10 +536,7 @@ TEST_F(ClusterCurl, CancelAbortsStalledGet) {
     CCancelToken token;
     Client client;
     client.setCancelToken(&token);
-    std::thread canceller([&token] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
-        token.Cancel();
-    });
+    std::thread canceller = CancelLater(token);
     std::string response;
     CurlResult result = client.httpGet(m_server.Url("/stall"), response);
     canceller.join();

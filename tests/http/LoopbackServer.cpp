@@ -58,7 +58,10 @@ bool LoopbackServer::Start() {
         return false;
     // Bound and listening already: connections queue until the loop accepts them.
     m_thread = std::thread([this] { m_pServer->listen_after_bind(); });
-    return true;
+    // stop() is ignored until the loop runs, and the loop would then never end.
+    for (int i = 0; i < 10000 && !m_pServer->is_running(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return m_pServer->is_running();
 }
 
 std::string LoopbackServer::Url(const std::string& path) const {
