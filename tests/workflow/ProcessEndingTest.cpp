@@ -1,3 +1,4 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
@@ -47,7 +48,11 @@ protected:
         char* argv[] = {path.data(), wait.data(), seconds.data(), nullptr};
         pid_t pid = -1;
         char* envp[] = {nullptr};
-        EXPECT_EQ(posix_spawn(&pid, argv[0], nullptr, nullptr, argv, envp), 0);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+        EXPECT_EQ(posix_spawn(&pid, argv[0], &actions, nullptr, argv, envp), 0);
+        posix_spawn_file_actions_destroy(&actions);
         m_pids.push_back(pid);
         return pid;
     }
@@ -103,4 +108,23 @@ TEST_F(ProcessEnding, NothingRunningEndsNothing) {
     mgr.EndProductProcesses();
     EXPECT_EQ(EndSignal(other, false), 0);
     EXPECT_TRUE(IsOurs(other));
+}
+
+TEST_F(ProcessEnding, AtMostFiftyWorkersAreEnded) {
+    std::vector<pid_t> workers;
+    for (int i = 0; i < 55; ++i)
+        workers.push_back(Start("ConvertWorker.exe"));
+    CInstallMgr mgr;
+    mgr.EndProductProcesses();
+    int nEnded = 0, nRunning = 0;
+    for (pid_t pid : workers) {
+        if (IsOurs(pid))
+            ++nRunning;
+        else if (EndSignal(pid, true) == SIGKILL)
+            ++nEnded;
+    }
+    // A worker still listed while it dies can be found twice, so fewer may end.
+    EXPECT_LE(nEnded, 50);
+    EXPECT_GE(nRunning, 5);
+    EXPECT_EQ(nEnded + nRunning, 55);
 }
