@@ -1,0 +1,169 @@
+// The real TovadocInstaller program, started in an installer folder of its own.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "DemoServerProcess.h"
+#include "support/TempDir.h"
+
+namespace fs = std::filesystem;
+
+extern char** environ;
+
+namespace {
+
+const char* const kProgramFiles[] = {"TovadocInstaller", "render-cairo.so", "imgdecoder-png.so",
+                                     "translator.so", "sys-resource.so"};
+
+// Output of a shell command line, trailing newline removed.
+std::string Capture(const std::string& strCommand) {
+    std::string strOut;
+    if (FILE* pPipe = popen(strCommand.c_str(), "r")) {
+        char buf[512];
+        size_t n;
+        while ((n = fread(buf, 1, sizeof buf, pPipe)) > 0) {
+            strOut.append(buf, n);
+        }
+        pclose(pPipe);
+    }
+    while (!strOut.empty() && strOut.back() == '\n') {
+        strOut.pop_back();
+    }
+    return strOut;
+}
+
+class TovadocInstaller : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fs::create_directories(m_dir);
+        for (const char* pszFile : kProgramFiles) {
+            fs::copy_file(workflowtest::BinDir() / pszFile, m_dir / pszFile);
+        }
+        // Nothing here may reach beyond this machine.
+        testsupport::WriteFile(m_dir / "Install.ini",
+                               "[Config]\nlanguage=2\n"
+                               "net40_url=http://127.0.0.1:9/n4\nnet45_url=http://127.0.0.1:9/n45\n"
+                               "install_pack_url=http://127.0.0.1:9/p\n"
+                               "install_statistics_url=http://127.0.0.1:9/s\n");
+    }
+    void TearDown() override {
+        if (m_pid > 0) {
+            kill(m_pid, SIGKILL);
+            waitpid(m_pid, nullptr, 0);
+        }
+    }
+    // Starts the copy from another current folder, with the environment given
+    // on top of this one's (a value of null removes the variable).
+    bool Start(const std::vector<std::pair<std::string, const char*>>& vecEnv = {}) {
+        std::vector<std::string> env;
+        for (char** p = environ; *p; ++p) {
+            std::string strVar = *p;
+            bool bReplaced = false;
+            for (const auto& [name, value] : vecEnv) {
+                bReplaced = bReplaced || strVar.rfind(name + "=", 0) == 0;
+            }
+            if (!bReplaced) {
+                env.push_back(strVar);
+            }
+        }
+        for (const auto& [name, value] : vecEnv) {
+            if (value) {
+                env.push_back(name + "=" + value);
+            }
+        }
+        std::vector<char*> envp;
+        for (auto& s : env) {
+            envp.push_back(s.data());
+        }
+        envp.push_back(nullptr);
+        std::string strProgram = (m_dir / "TovadocInstaller").string();
+        char* argv[] = {strProgram.data(), nullptr};
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, m_log.c_str(), O_WRONLY | O_CREAT | O_APPEND,
+                                         0644);
+        posix_spawn_file_actions_adddup2(&actions, 1, 2);
+        posix_spawn_file_actions_addchdir_np(&actions, "/");
+        int nRc = posix_spawn(&m_pid, strProgram.c_str(), &actions, nullptr, argv, envp.data());
+        posix_spawn_file_actions_destroy(&actions);
+        return nRc == 0;
+    }
+    // The exit code, or -1 when the program is still running after the guard.
+    int WaitExit(int nSeconds) {
+        for (int i = 0; i < nSeconds * 20; ++i) {
+            int nStatus = 0;
+            if (waitpid(m_pid, &nStatus, WNOHANG) == m_pid) {
+                m_pid = -1;
+                return WIFEXITED(nStatus) ? WEXITSTATUS(nStatus) : 128 + WTERMSIG(nStatus);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        return -1;
+    }
+
+    testsupport::TempDir m_tmp;
+    fs::path m_dir = m_tmp / "installer";
+    fs::path m_log = m_tmp / "installer.log";
+    pid_t m_pid = -1;
+};
+
+TEST_F(TovadocInstaller, WindowAppearsAndTheCloseButtonEndsIt) {
+    if (!getenv("DISPLAY")) {
+        GTEST_SKIP() << "no X display (scripts/test.sh starts Xvfb)";
+    }
+    ASSERT_TRUE(Start());
+    std::string strWindow;
+    for (int i = 0; i < 300 && strWindow.empty(); ++i) {
+        strWindow = Capture("xdotool search --onlyvisible --pid " + std::to_string(m_pid) +
+                            " 2>/dev/null | head -n 1");
+        if (strWindow.empty()) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+    }
+    ASSERT_FALSE(strWindow.empty()) << testsupport::ReadFile(m_log);
+    // The English table of Install.ini, found beside the program.
+    EXPECT_EQ(Capture("xdotool getwindowname " + strWindow), "Tovadoc install program");
+
+    std::string strGeometry = Capture("xdotool getwindowgeometry --shell " + strWindow);
+    int nX = 0, nY = 0, nWidth = 0, nHeight = 0;
+    for (const char* pszKey : {"X=", "Y=", "WIDTH=", "HEIGHT="}) {
+        size_t nPos = strGeometry.find(std::string("\n") + pszKey);
+        nPos = nPos == std::string::npos ? strGeometry.find(pszKey) : nPos + 1;
+        ASSERT_NE(nPos, std::string::npos) << strGeometry;
+        int nValue = std::stoi(strGeometry.substr(nPos + strlen(pszKey)));
+        (pszKey[0] == 'X'   ? nX
+         : pszKey[0] == 'Y' ? nY
+         : pszKey[0] == 'W' ? nWidth
+                            : nHeight) = nValue;
+    }
+    EXPECT_EQ(nWidth, 806);
+    EXPECT_EQ(nHeight, 488);
+    // The caption's close button: 30 x 20 in the top right corner, inside
+    // the 5-pixel shadow and the 3-pixel frame.
+    const int nCloseX = nX + nWidth - 8 - 15;
+    const int nCloseY = nY + 8 + 10;
+    Capture("xdotool mousemove " + std::to_string(nCloseX) + " " + std::to_string(nCloseY) +
+            " sleep 0.2 click 1");
+    EXPECT_EQ(WaitExit(30), 0) << testsupport::ReadFile(m_log);
+}
+
+TEST_F(TovadocInstaller, WithoutADisplayItSaysSoAndFails) {
+    ASSERT_TRUE(Start({{"DISPLAY", nullptr}, {"WAYLAND_DISPLAY", nullptr}}));
+    int nExit = WaitExit(30);
+    EXPECT_NE(nExit, 0);
+    EXPECT_NE(nExit, -1);
+    EXPECT_NE(testsupport::ReadFile(m_log).find("display"), std::string::npos)
+        << testsupport::ReadFile(m_log);
+}
+
+}  // namespace
