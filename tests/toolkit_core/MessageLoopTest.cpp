@@ -6,6 +6,7 @@
 #include <thread>
 #include <vector>
 
+#include "LoopGuard.h"
 #include "toolkit/core/SMessageLoop.h"
 #include "toolkit/core/SRunLoopUntil.h"
 #include "toolkit/core/STimerManager.h"
@@ -98,6 +99,7 @@ TEST(MessageLoop, NestedLoopKeepsDispatchingAndOuterQuitWaitsForIt) {
             outer.Quit(1);
             inner.Quit(2);
         });
+        LoopGuard guard(inner, 10);
         EXPECT_EQ(inner.Run(), 2);
         trail.push_back("inner ended");
         EXPECT_EQ(SMessageLoop::GetCurrent(), &outer);

@@ -1,12 +1,17 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <map>
+#include <mutex>
 #include <thread>
 #include <vector>
 
 #include "CountedEvent.h"
+#include "LoopGuard.h"
 #include "support/StderrCapture.h"
+#include "toolkit/core/SMessageLoop.h"
 #include "toolkit/core/SNotifyCenter.h"
 #include "toolkit/core/SRunLoopUntil.h"
 
@@ -191,4 +196,67 @@ TEST_F(NotifyCenter, SyncFiringLeavesTheReferenceWithTheCaller) {
     EXPECT_EQ(probe.seen.size(), 1u);
     EXPECT_EQ(pEvt->GetRefCount(), 1);
     pEvt->Release();
+}
+
+namespace {
+
+// Fires a follow-up from inside a handler, and runs a modal loop on one event.
+struct ReentrantProbe {
+    SNotifyCenter* pCenter = nullptr;
+    std::vector<int> seen;
+    int nModalOn = -1;
+    SMessageLoop* pModal = nullptr;
+    bool bModalTimedOut = false;
+
+    bool OnEvent(EventArgs* pEvt) {
+        int nSeq = static_cast<CountedEvent*>(pEvt)->nSeq;
+        seen.push_back(nSeq);
+        if (nSeq == 0)
+            pCenter->FireEventAsync(new CountedEvent(nullptr, 0, 100));
+        if (nSeq == 200 && pModal)
+            pModal->Quit(0);
+        if (nSeq == nModalOn)
+            RunModal();
+        return true;
+    }
+
+    // Stands for a modal dialog opened by a handler; it closes once the
+    // events it waits for came, or after a generous limit.
+    void RunModal() {
+        SMessageLoop modal;
+        pModal = &modal;
+        std::thread([this] { pCenter->FireEventAsync(new CountedEvent(nullptr, 1, 200)); }).join();
+        {
+            LoopGuard guard(modal, 10);
+            modal.Run();
+            bModalTimedOut = guard.Fired();
+        }
+        pModal = nullptr;
+    }
+};
+
+}  // namespace
+
+TEST_F(NotifyCenter, EventFiredByAHandlerComesAfterThoseAlreadyQueued) {
+    ReentrantProbe probe;
+    probe.pCenter = m_pCenter;
+    m_pCenter->RegisterEventMap(Subscriber(&ReentrantProbe::OnEvent, &probe));
+    for (int i = 0; i < 3; ++i)
+        m_pCenter->FireEventAsync(new CountedEvent(nullptr, 0, i));
+    ASSERT_TRUE(RunLoopUntil([&] { return probe.seen.size() == 4; }, 10000));
+    EXPECT_EQ(probe.seen, (std::vector<int>{0, 1, 2, 100}));
+}
+
+TEST_F(NotifyCenter, EventsKeepArrivingInsideAModalLoopOfAHandler) {
+    ReentrantProbe probe;
+    probe.pCenter = m_pCenter;
+    probe.nModalOn = 1;
+    m_pCenter->RegisterEventMap(Subscriber(&ReentrantProbe::OnEvent, &probe));
+    m_pCenter->FireEventAsync(new CountedEvent(nullptr, 0, 1));
+    m_pCenter->FireEventAsync(new CountedEvent(nullptr, 0, 2));
+    ASSERT_TRUE(RunLoopUntil([&] { return probe.seen.size() == 3; }, 10000));
+    // 2 and 200 were delivered while the handler of 1 was still in its modal loop.
+    EXPECT_FALSE(probe.bModalTimedOut);
+    EXPECT_EQ(probe.seen, (std::vector<int>{1, 2, 200}));
+    EXPECT_TRUE(RunLoopUntil([&] { return CountedEvent::s_nDestroyed == 3; }, 10000));
 }
