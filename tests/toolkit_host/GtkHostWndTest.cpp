@@ -145,6 +145,9 @@ TEST_F(GtkHostWnd, AClickOnAButtonFiresItsCommandWithItsName) {
     ASSERT_TRUE(XDoTool({"mousemove", Num(x), Num(y)}));
     // Hover first: the hand cursor is set where the layout asks for it.
     ASSERT_TRUE(WaitFor([&] { return wnd.GetHover() == wnd.FindChildByName(L"btn_installer"); }));
+    GtkWidget* pNative =
+        dynamic_cast<CGtkHostBackend*>(wnd.GetBackend())->GetNativeWindow().GetWidget();
+    EXPECT_NE(gdk_window_get_cursor(gtk_widget_get_window(pNative)), nullptr) << "no hand cursor";
     ASSERT_TRUE(XDoTool({"click", "1"}));
     ASSERT_TRUE(WaitFor([&] { return !wnd.m_commands.empty(); }));
     EXPECT_EQ(wnd.m_commands.front(), L"btn_installer");
@@ -183,7 +186,7 @@ TEST_F(GtkHostWnd, TimersTickAsWmTimerUntilKilled) {
     EXPECT_EQ(wnd.CountMessages(WM_TIMER, 101), nTicks);
 }
 
-TEST_F(GtkHostWnd, SysCommandMinimiseIconifiesTheWindow) {
+TEST_F(GtkHostWnd, SysCommandsReachTheWindowManager) {
     Start(PreviewLang::Chinese);
     CRecordingWnd wnd(L"LAYOUT:XML_MAINWND");
     ASSERT_TRUE(gtkhosttest::ShowOnScreen(wnd, kLeft, kTop));
@@ -193,6 +196,30 @@ TEST_F(GtkHostWnd, SysCommandMinimiseIconifiesTheWindow) {
     unsigned long nXid = gtkhosttest::XidOf(wnd);
     ASSERT_TRUE(WaitFor([&] { return watcher.Received("WM_CHANGE_STATE", nXid, &nState); }));
     EXPECT_EQ(nState, 3);  // IconicState
+    wnd.SendMessage(WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+    ASSERT_TRUE(WaitFor([&] { return watcher.Received("_NET_WM_STATE", nXid, &nState); }));
+    EXPECT_EQ(nState, 1);  // add
+    wnd.SendMessage(WM_SYSCOMMAND, SC_RESTORE, 0);
+    ASSERT_TRUE(WaitFor([&] { return watcher.Received("_NET_WM_STATE", nXid, &nState); }));
+    EXPECT_EQ(nState, 0);  // remove
+}
+
+TEST_F(GtkHostWnd, DraggingThePassiveAreaMovesTheWindow) {
+    Start(PreviewLang::Chinese);
+    CRecordingWnd wnd(L"LAYOUT:XML_MAINWND");
+    ASSERT_TRUE(gtkhosttest::ShowOnScreen(wnd, kLeft, kTop));
+    // Beside the logo: part of the caption, no control of its own.
+    int x = kLeft + 150, y = kTop + 100;
+    ASSERT_TRUE(XDoTool({"mousemove", Num(x), Num(y), "mousedown", "1"}));
+    ASSERT_TRUE(XDoTool({"mousemove", Num(x + 30), Num(y + 20)}));
+    ASSERT_TRUE(XDoTool({"mousemove", Num(x + 60), Num(y + 40), "mouseup", "1"}));
+    int nX = 0, nY = 0;
+    EXPECT_TRUE(WaitFor([&] {
+        gtkhosttest::ScreenPos(wnd, nX, nY);
+        return nX == kLeft + 60 && nY == kTop + 40;
+    })) << "window at "
+        << nX << "," << nY;
+    EXPECT_TRUE(wnd.m_commands.empty());
 }
 
 TEST_F(GtkHostWnd, WindowManagerCloseArrivesAsWmCloseAndEndsTheMainLoop) {

@@ -167,8 +167,8 @@ void SGtkWindow::Maximize() {
 void SGtkWindow::Restore() {
     if (!m_pWindow)
         return;
-    if (m_state == ISGtkWindowListener::StateMaximized)
-        gtk_window_unmaximize(GTK_WINDOW(m_pWindow));
+    // The window manager may not have reported the state yet: undo both.
+    gtk_window_unmaximize(GTK_WINDOW(m_pWindow));
     gtk_window_deiconify(GTK_WINDOW(m_pWindow));
 }
 
