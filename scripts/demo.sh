@@ -4,16 +4,31 @@
 # serves the downloads on 127.0.0.1, prepares a temporary installer folder
 # (its own Install.ini and registry hive), installs, and shows the result.
 # The server paces its downloads a little so the progress can be followed.
-# Usage: scripts/demo.sh [--keep]   (--keep leaves the temporary folder)
+# Usage: scripts/demo.sh [--keep] [--window]
+#   --keep    leaves the temporary folder
+#   --window  runs the real installer window instead (needs a display); the
+#             product goes where the window says. DEMO_LANGUAGE=2: English.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 keep=0
-[ "${1:-}" = "--keep" ] && keep=1
+window=0
+for arg in "$@"; do
+  case "$arg" in
+    --keep) keep=1 ;;
+    --window) window=1 ;;
+  esac
+done
+if [ "$window" = 1 ] && [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+  echo "demo: --window needs a display (DISPLAY or WAYLAND_DISPLAY)" >&2
+  exit 1
+fi
 
 "$root/scripts/install-deps.sh"
 build_dir="${BUILD_DIR:-$root/build}"
 cmake -S "$root" -B "$build_dir" -G Ninja >/dev/null
-cmake --build "$build_dir" -j2 --target demo_world install_cli
+targets="demo_world install_cli"
+[ "$window" = 1 ] && targets="$targets TovadocInstaller"
+cmake --build "$build_dir" -j2 --target $targets
 bin="$build_dir/bin"
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/tovadoc-demo-XXXXXX")
@@ -53,7 +68,7 @@ cat >"$installer/Install.ini" <<INI
 [Config]
 version=2.2.3.3
 channel=demo
-language=1
+language=${DEMO_LANGUAGE:-1}
 net40_url=$base/software/third_party/NETFramework4.0.exe
 net45_url=$base/software/third_party/NETFramework4.5.exe
 install_pack_url=$base/software/install_pack/tvdoc2.0.exe
@@ -64,8 +79,24 @@ echo
 echo "== installing (the installer's own log goes to $work/install.log)"
 export TOVADOC_REGISTRY_ROOT="$work/registry"
 status=0
-"$bin/install-cli" --installer-dir "$installer" --install-dir "$target" \
-  2>"$work/install.log" || status=$?
+if [ "$window" = 1 ]; then
+  # The installer's own folder, as it is shipped: the program and its modules.
+  for f in TovadocInstaller render-cairo.so imgdecoder-png.so translator.so sys-resource.so; do
+    cp "$bin/$f" "$installer/"
+  done
+  if [ "$(id -u)" = 0 ]; then
+    target=/opt/Tovadoc
+  else
+    target="${XDG_DATA_HOME:-$HOME/.local/share}/Tovadoc"
+  fi
+  echo "(the window is open; its default folder is $target)"
+  "$installer/TovadocInstaller" 2>"$work/install.log" || status=$?
+  chosen=$(sed -n 's/.*CMainDlg::OnInstall installing into \[\(.*\)\].*/\1/p' "$work/install.log" | tail -n 1)
+  [ -n "$chosen" ] && target=$chosen
+else
+  "$bin/install-cli" --installer-dir "$installer" --install-dir "$target" \
+    2>"$work/install.log" || status=$?
+fi
 
 echo
 echo "== the installer folder"

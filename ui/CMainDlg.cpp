@@ -246,6 +246,7 @@ void CMainDlg::OnInstall() {
                  strCandidate.c_str());
     }
     m_strSelectedDir = strCandidate;
+    WriteLog(L"CMainDlg::OnInstall installing into [%s]", m_strSelectedDir.c_str());
     m_pInstallMgr->m_bDesktopShortcut = m_pCheckShortcut && m_pCheckShortcut->IsChecked();
     m_pInstallMgr->m_bQuickLaunch = m_pCheckLauncher && m_pCheckLauncher->IsChecked();
     m_pInstallMgr->m_strInstallDir = GetInstallDir();
