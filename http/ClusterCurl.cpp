@@ -20,6 +20,7 @@ constexpr size_t kMessageBytes = 1024;
 constexpr int kRenameAttempts = 1800;
 constexpr int kRenamePauseMs = 100;
 constexpr long kMaxRedirects = 30;
+constexpr long kDownloadBufferBytes = 100 * 1024;
 constexpr const char* kUserAgent =
     "Mozilla/5.0 (Windows; U; Windows NT 5.1; zh-CN; rv:1.9.2.3) Gecko/20100401 Firefox/3.6.3";
 
@@ -362,6 +363,8 @@ CurlResult ClusterCurl::downloadFile(const std::string& url, const std::string& 
         setCommonOptions();
         curl_easy_setopt(m_pCurl, CURLOPT_WRITEFUNCTION, &fwrite);
         curl_easy_setopt(m_pCurl, CURLOPT_WRITEDATA, file);
+        // Fewer, larger reads and writes for packages of hundreds of MiB.
+        curl_easy_setopt(m_pCurl, CURLOPT_BUFFERSIZE, kDownloadBufferBytes);
         curl_easy_setopt(m_pCurl, CURLOPT_NOPROGRESS, 0L);
         curl_easy_setopt(m_pCurl, CURLOPT_XFERINFOFUNCTION, &ClusterCurl::downloadProgress);
         curl_easy_setopt(m_pCurl, CURLOPT_XFERINFODATA, this);
