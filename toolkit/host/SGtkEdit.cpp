@@ -117,20 +117,12 @@ void SGtkEdit::SetVisible(bool bVisible) {
     gtk_widget_set_visible(m_pEntry, bVisible);
 }
 
-void SGtkEdit::SetEnabled(bool bEnabled) {
-    gtk_widget_set_sensitive(m_pEntry, bEnabled);
-}
-
 void SGtkEdit::SetReadOnly(bool bReadOnly) {
     gtk_editable_set_editable(GTK_EDITABLE(m_pEntry), !bReadOnly);
 }
 
 void SGtkEdit::SetPassword(bool bPassword) {
     gtk_entry_set_visibility(GTK_ENTRY(m_pEntry), !bPassword);
-}
-
-void SGtkEdit::SetMaxLength(int nMaxChars) {
-    gtk_entry_set_max_length(GTK_ENTRY(m_pEntry), nMaxChars > 0 ? nMaxChars : 0);
 }
 
 void SGtkEdit::Focus() {

@@ -28,10 +28,8 @@ public:
     void SetText(const std::wstring& strText);
     std::wstring GetText() const;
     void SetVisible(bool bVisible);
-    void SetEnabled(bool bEnabled);
     void SetReadOnly(bool bReadOnly);
     void SetPassword(bool bPassword);
-    void SetMaxLength(int nMaxChars);
     void Focus();
     bool HasFocus() const;
     GtkWidget* GetWidget() const { return m_pEntry; }

@@ -38,8 +38,4 @@ bool InstallGtkHost() {
     return true;
 }
 
-bool IsGtkHostInstalled() {
-    return g_bGtkHostInstalled;
-}
-
 }  // namespace SOUI

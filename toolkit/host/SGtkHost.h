@@ -7,7 +7,4 @@ namespace SOUI {
 // the program should then exit non-zero. Safe to call more than once.
 bool InstallGtkHost();
 
-// Whether InstallGtkHost succeeded in this process.
-bool IsGtkHostInstalled();
-
 }  // namespace SOUI

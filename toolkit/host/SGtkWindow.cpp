@@ -321,7 +321,7 @@ gboolean SGtkWindow::OnDraw(GtkWidget*, cairo_t* cr, gpointer pThis) {
         cairo_set_source_rgba(cr, 0, 0, 0, 0);
     } else {
         // Nothing composites: translucent shadow pixels land on an opaque backdrop.
-        cairo_set_source_rgb(cr, kBackdropGrey, kBackdropGrey, kBackdropGrey);
+        cairo_set_source_rgb(cr, kBackdropLevel, kBackdropLevel, kBackdropLevel);
     }
     cairo_paint(cr);
     cairo_set_operator(cr, CAIRO_OPERATOR_OVER);

@@ -99,8 +99,9 @@ public:
     GtkWidget* GetWidget() const { return m_pWindow; }
     unsigned long GetXid() const;
 
-    // Opaque backdrop under translucent pixels when nothing composites.
-    static constexpr double kBackdropGrey = 1.0;
+    // Grey level (white) of the opaque backdrop under translucent pixels when
+    // nothing composites: a shadow over it looks like one over a light desktop.
+    static constexpr double kBackdropLevel = 1.0;
 
 private:
     using WindowState = ISGtkWindowListener::WindowState;
