@@ -136,6 +136,25 @@ TEST_F(GtkHostWnd, MainWindowOnScreenLooksLikeTheOffscreenRenderInEnglish) {
     ExpectScreenMatchesOffscreen(PreviewLang::English);
 }
 
+TEST_F(GtkHostWnd, TakesTheLayoutsSizeIconsAndTitle) {
+    Start(PreviewLang::English);
+    CRecordingWnd wnd(L"LAYOUT:XML_MAINWND");
+    ASSERT_TRUE(gtkhosttest::ShowOnScreen(wnd, kLeft, kTop));
+    GtkWidget* pNative =
+        dynamic_cast<CGtkHostBackend*>(wnd.GetBackend())->GetNativeWindow().GetWidget();
+    EXPECT_EQ(gtk_widget_get_allocated_width(pNative), 806);
+    EXPECT_EQ(gtk_widget_get_allocated_height(pNative), 488);
+    EXPECT_FALSE(gtk_window_get_decorated(GTK_WINDOW(pNative)));
+    GList* pIcons = gtk_window_get_icon_list(GTK_WINDOW(pNative));
+    std::vector<int> sizes;
+    for (GList* p = pIcons; p; p = p->next)
+        sizes.push_back(gdk_pixbuf_get_width(GDK_PIXBUF(p->data)));
+    g_list_free(pIcons);
+    EXPECT_EQ(sizes, (std::vector<int>{32, 16}));
+    wnd.SetWindowTextW(L"Tovadoc 安装");
+    EXPECT_STREQ(gtk_window_get_title(GTK_WINDOW(pNative)), "Tovadoc 安装");
+}
+
 TEST_F(GtkHostWnd, AClickOnAButtonFiresItsCommandWithItsName) {
     Start(PreviewLang::Chinese);
     CRecordingWnd wnd(L"LAYOUT:XML_MAINWND");
