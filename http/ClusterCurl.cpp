@@ -42,6 +42,21 @@ int RenameNoReplace(const std::string& from, const std::string& to) {
     return 0;
 }
 
+// As fopen "wb", but never through a symbolic link planted at the name, and
+// not inherited by child processes started meanwhile.
+FILE* OpenForWriting(const std::string& path) {
+    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return nullptr;
+    FILE* file = fdopen(fd, "wb");
+    if (file == nullptr) {
+        int err = errno;
+        close(fd);
+        errno = err;
+    }
+    return file;
+}
+
 // On Linux only a busy mount point or executable is "held by another process".
 bool IsHeldByOtherProcess(int err) {
     return err == EBUSY || err == ETXTBSY;
@@ -349,8 +364,7 @@ CurlResult ClusterCurl::downloadFile(const std::string& url, const std::string& 
         if (PathExists(tempPath))
             unlink(tempPath.c_str());
 
-        // "e": the file must not leak into child processes started meanwhile.
-        file = fopen(tempPath.c_str(), "wbe");
+        file = OpenForWriting(tempPath);
         if (file == nullptr) {
             snprintf(message, sizeof(message), "downloadFile open file error(%d), %s", errno,
                      targetPath.c_str());

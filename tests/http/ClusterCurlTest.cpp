@@ -221,6 +221,18 @@ TEST_F(ClusterCurl, DownloadReplacesExistingTargetAndLeavesNoTemp) {
     EXPECT_EQ(0, receiver.m_nUpCalls);
 }
 
+TEST_F(ClusterCurl, LinksAtTargetOrTempNameAreNeverWrittenThrough) {
+    TempDir outside;
+    WriteFile(outside / "victim", "precious");
+    fs::create_symlink(outside / "victim", m_dir / "p.exe");
+    fs::create_symlink(outside / "victim", m_dir / "p.exe.temp");
+    Client client;
+    ASSERT_EQ(200, client.downloadFile(m_server.Url("/small"), "p.exe", m_dir.path()).lResCode);
+    EXPECT_EQ("precious", ReadFile(outside / "victim"));
+    EXPECT_FALSE(fs::is_symlink(m_dir / "p.exe"));
+    EXPECT_EQ("hello installer", ReadFile(m_dir / "p.exe"));
+}
+
 TEST_F(ClusterCurl, ReportsAreThinnedToOnePerPercent) {
     RecordingReceiver receiver;
     Client client;
