@@ -1,3 +1,4 @@
+#include <glib.h>
 #include <gtest/gtest.h>
 
 #include "ToolkitTestEnv.h"
@@ -29,6 +30,24 @@ public:
     int m_nTicks = 0;
     int m_nDestroys = 0;
     int m_nInits = 0;
+};
+
+// Ends a modal run that nothing else ended, so a fault fails instead of hanging.
+class CHangGuard {
+public:
+    explicit CHangGuard(SHostDialog& dlg)
+        : m_nSource(g_timeout_add_seconds(
+              30,
+              [](gpointer p) {
+                  static_cast<SHostDialog*>(p)->EndDialog(kHung);
+                  return G_SOURCE_REMOVE;
+              },
+              &dlg)) {}
+    ~CHangGuard() { g_source_remove(m_nSource); }
+    static constexpr int kHung = -99;
+
+private:
+    guint m_nSource;
 };
 
 class HostWnd : public ::testing::Test {
@@ -129,6 +148,7 @@ TEST_F(HostWnd, ModalDialogEndsOnEscapeWithParentInsensitive) {
     ASSERT_TRUE(wndMain.Create());
     wndMain.ShowWindow(SW_SHOW);
     SHostDialog dlg(L"LAYOUT:XML_MSGBOX_DLG");
+    CHangGuard guard(dlg);
     bool bParentSensitiveInside = true;
     bool bDialogVisibleInside = false;
     SMessageLoop::PostTask([&] {
@@ -147,6 +167,7 @@ TEST_F(HostWnd, DialogCloseButtonWithCancelIdEndsIt) {
     SHostWnd wndMain(L"LAYOUT:XML_MAINWND");
     ASSERT_TRUE(wndMain.Create());
     SHostDialog dlg(L"LAYOUT:XML_PROTOCOLDLG_WND");
+    CHangGuard guard(dlg);
     SMessageLoop::PostTask([&] {
         CPoint pt = dlg.FindChildByID(2)->GetWindowRect().CenterPoint();
         dlg.GetOffscreen()->Click(pt.x, pt.y);

@@ -1,16 +1,14 @@
 #include "toolkit/control/SProgress.h"
 
 #include "platform/WriteLog.h"
+#include "toolkit/render/SStrUtil.h"
 
 namespace SOUI {
 
 namespace {
 int ToInt(const std::wstring& str, int nDefault) {
-    try {
-        return std::stoi(str);
-    } catch (...) {
-        return nDefault;
-    }
+    int n = nDefault;
+    return ParseInt(str, n) ? n : nDefault;
 }
 }  // namespace
 

@@ -3,19 +3,12 @@
 #include <pango/pangocairo.h>
 
 #include "platform/WriteLog.h"
+#include "toolkit/render/SStrUtil.h"
 #include "toolkit/skin/SSkinScrollbar.h"
 
 namespace SOUI {
 
 namespace {
-std::string ToUtf8(const std::wstring& str) {
-    gchar* psz = g_ucs4_to_utf8(reinterpret_cast<const gunichar*>(str.c_str()),
-                                static_cast<glong>(str.size()), nullptr, nullptr, nullptr);
-    std::string strOut = psz ? psz : "";
-    g_free(psz);
-    return strOut;
-}
-
 // Half-points to pixels at 96 dpi.
 int HalfPointsToPixels(int nHalfPoints) {
     return (nHalfPoints * 96 + 72) / 144;
@@ -129,7 +122,7 @@ void SRichEdit::EnsureLayouts() {
     ClearLayouts();
     m_nLayoutWidth = nWidth;
     SFontDesc font = GetFont();
-    std::string strFamily = ToUtf8(font.strFace) + ",WenQuanYi Micro Hei,sans";
+    std::string strFamily = WideToUtf8(font.strFace) + ",WenQuanYi Micro Hei,sans";
     int nTop = 0;
     for (const SRtfParagraph& para : m_doc.paragraphs) {
         PangoLayout* pLayout = pango_layout_new(m_pPango);
@@ -146,7 +139,7 @@ void SRichEdit::EnsureLayouts() {
         std::string strText;
         PangoAttrList* pAttrs = pango_attr_list_new();
         for (const SRtfRun& run : para.runs) {
-            std::string strRun = ToUtf8(run.strText);
+            std::string strRun = WideToUtf8(run.strText);
             guint nStart = static_cast<guint>(strText.size());
             strText += strRun;
             guint nEnd = static_cast<guint>(strText.size());

@@ -1,6 +1,7 @@
 #include "toolkit/control/STabCtrl.h"
 
 #include "platform/WriteLog.h"
+#include "toolkit/render/SStrUtil.h"
 
 namespace SOUI {
 
@@ -9,11 +10,7 @@ bool STabCtrl::SetAttribute(const std::wstring& strName, const std::wstring& str
     if (strName == L"curSel" || strName == L"tabHeight" || strName == L"tabSkin") {
         m_attributes[strName] = strValue;
         int n = 0;
-        try {
-            n = std::stoi(strValue);
-        } catch (...) {
-            n = 0;
-        }
+        ParseInt(strValue, n);
         if (strName == L"curSel") {
             m_nCurSel = n;
             if (!bLoading) {

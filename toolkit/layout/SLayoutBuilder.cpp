@@ -1,38 +1,24 @@
 #include "toolkit/layout/SLayoutBuilder.h"
 
-#include <glib.h>
-
 #include <memory>
 
 #include "platform/WriteLog.h"
 #include "toolkit/control/SWindow.h"
+#include "toolkit/render/SStrUtil.h"
 #include "toolkit/res/ISystemObjectRegister.h"
 
 namespace SOUI {
 
-namespace {
-std::wstring FromUtf8(const char* psz) {
-    glong nWritten = 0;
-    gunichar* pUcs4 = g_utf8_to_ucs4(psz, -1, nullptr, &nWritten, nullptr);
-    if (!pUcs4) {
-        return std::wstring();
-    }
-    std::wstring str(reinterpret_cast<const wchar_t*>(pUcs4), static_cast<size_t>(nWritten));
-    g_free(pUcs4);
-    return str;
-}
-}  // namespace
-
 void SLayoutBuilder::InitWindow(SWindow* pWnd, pugi::xml_node xmlNode) const {
     // The name comes first so later log lines and the ID can use it.
     if (pugi::xml_attribute attrName = xmlNode.attribute("name")) {
-        pWnd->SetAttribute(L"name", FromUtf8(attrName.value()), true);
+        pWnd->SetAttribute(L"name", Utf8ToWide(attrName.value()), true);
     }
     for (pugi::xml_attribute attr : xmlNode.attributes()) {
         if (std::string(attr.name()) == "name") {
             continue;
         }
-        pWnd->SetAttribute(FromUtf8(attr.name()), FromUtf8(attr.value()), true);
+        pWnd->SetAttribute(Utf8ToWide(attr.name()), Utf8ToWide(attr.value()), true);
     }
     if (!xmlNode.attribute("id") && !pWnd->GetNameStr().empty() && m_nameToID) {
         if (int nID = m_nameToID(pWnd->GetNameStr())) {
@@ -43,7 +29,7 @@ void SLayoutBuilder::InitWindow(SWindow* pWnd, pugi::xml_node xmlNode) const {
     std::wstring strText;
     for (pugi::xml_node child : xmlNode.children()) {
         if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata) {
-            strText += FromUtf8(child.value());
+            strText += Utf8ToWide(child.value());
         }
     }
     if (!strText.empty()) {
@@ -57,7 +43,7 @@ int SLayoutBuilder::CreateChildren(SWindow* pParent, pugi::xml_node xmlParent) c
         if (xmlChild.type() != pugi::node_element) {
             continue;
         }
-        std::wstring strClass = FromUtf8(xmlChild.name());
+        std::wstring strClass = Utf8ToWide(xmlChild.name());
         IObject* pObj = m_factory.Create(strClass);
         SWindow* pNew = dynamic_cast<SWindow*>(pObj);
         if (!pNew) {

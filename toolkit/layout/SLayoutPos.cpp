@@ -1,25 +1,13 @@
 #include "toolkit/layout/SLayoutPos.h"
 
-#include <cwctype>
+#include "toolkit/render/SStrUtil.h"
 
 namespace SOUI {
 
 namespace {
-std::wstring Trim(const std::wstring& str) {
-    size_t nBegin = 0;
-    size_t nEnd = str.size();
-    while (nBegin < nEnd && std::iswspace(str[nBegin])) {
-        ++nBegin;
-    }
-    while (nEnd > nBegin && std::iswspace(str[nEnd - 1])) {
-        --nEnd;
-    }
-    return str.substr(nBegin, nEnd - nBegin);
-}
-
 // A signed decimal of at most 6 digits; layouts have no use for more and
 // larger values would overflow the geometry.
-bool ParseInt(const std::wstring& str, size_t nPos, int& nValue, bool& bNegative) {
+bool ParsePosNumber(const std::wstring& str, size_t nPos, int& nValue, bool& bNegative) {
     bNegative = false;
     if (nPos < str.size() && (str[nPos] == L'-' || str[nPos] == L'+')) {
         bNegative = str[nPos] == L'-';
@@ -41,7 +29,7 @@ bool ParseInt(const std::wstring& str, size_t nPos, int& nValue, bool& bNegative
 }  // namespace
 
 bool ParsePosItem(const std::wstring& strRaw, PosItem& item) {
-    std::wstring str = Trim(strRaw);
+    std::wstring str(TrimBlanks(strRaw));
     if (str.empty()) {
         return false;
     }
@@ -69,7 +57,7 @@ bool ParsePosItem(const std::wstring& strRaw, PosItem& item) {
     }
     int nValue = 0;
     bool bNegative = false;
-    if (!ParseInt(str, nStart, nValue, bNegative)) {
+    if (!ParsePosNumber(str, nStart, nValue, bNegative)) {
         return false;
     }
     if (ref == PosRef::Start && bNegative) {
@@ -87,7 +75,7 @@ bool ParsePosItem(const std::wstring& strRaw, PosItem& item) {
 
 bool SLayoutPos::Parse(const std::wstring& strPos) {
     SLayoutPos pos;
-    std::wstring str = Trim(strPos);
+    std::wstring str(TrimBlanks(strPos));
     size_t nBegin = 0;
     while (true) {
         size_t nComma = str.find(L',', nBegin);

@@ -215,9 +215,10 @@ int COffscreenBackend::RunModalLoop(IHostBackend* pOwner) {
         pOwner->SetSensitive(false);
     }
     if (!m_bEndPending) {
-        m_pModalLoop = g_main_loop_new(nullptr, FALSE);
-        g_main_loop_run(m_pModalLoop);
-        g_main_loop_unref(m_pModalLoop);
+        // The toolkit's loop, so posted work and notifications keep flowing.
+        SMessageLoop loop;
+        m_pModalLoop = &loop;
+        loop.Run();
         m_pModalLoop = nullptr;
     }
     m_bEndPending = false;
@@ -230,7 +231,7 @@ int COffscreenBackend::RunModalLoop(IHostBackend* pOwner) {
 void COffscreenBackend::EndModalLoop(int nCode) {
     m_nModalCode = nCode;
     if (m_pModalLoop) {
-        g_main_loop_quit(m_pModalLoop);
+        m_pModalLoop->Quit(nCode);
     } else {
         m_bEndPending = true;
     }

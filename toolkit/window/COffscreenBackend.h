@@ -1,10 +1,9 @@
 #pragma once
 // The default backend: the window is an ARGB image surface, input is
 // synthesised by whoever holds the backend (tests, the preview tool).
-#include <glib.h>
-
 #include <map>
 
+#include "toolkit/core/SMessageLoop.h"
 #include "toolkit/window/IHostBackend.h"
 
 namespace SOUI {
@@ -100,7 +99,7 @@ private:
     bool m_bVisible = false;
     bool m_bMinimized = false;
     bool m_bSensitive = true;
-    GMainLoop* m_pModalLoop = nullptr;
+    SMessageLoop* m_pModalLoop = nullptr;
     int m_nModalCode = 0;
     bool m_bEndPending = false;
 };

@@ -10,23 +10,13 @@
 #include "toolkit/control/SWindowRegistry.h"
 #include "toolkit/core/STimerManager.h"
 #include "toolkit/layout/SLayoutBuilder.h"
+#include "toolkit/render/SStrUtil.h"
 #include "toolkit/res/SApplication.h"
 #include "toolkit/window/COffscreenBackend.h"
 
 namespace SOUI {
 
 namespace {
-std::wstring Utf8ToWide(const char* psz) {
-    glong nWritten = 0;
-    gunichar* pUcs4 = g_utf8_to_ucs4(psz, -1, nullptr, &nWritten, nullptr);
-    if (!pUcs4) {
-        return std::wstring();
-    }
-    std::wstring str(reinterpret_cast<const wchar_t*>(pUcs4), static_cast<size_t>(nWritten));
-    g_free(pUcs4);
-    return str;
-}
-
 bool AttrIsTrue(pugi::xml_node node, const char* pszName) {
     std::string str = node.attribute(pszName).value();
     return !str.empty() && str != "0" && str != "false";
