@@ -34,4 +34,4 @@ export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1}"
 export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1 halt_on_error=1}"
 
 cd "$build_dir"
-ctest --output-on-failure -j2 --timeout 600 "$@"
+ctest --output-on-failure -j2 --timeout 300 "$@"
