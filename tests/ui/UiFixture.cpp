@@ -1,6 +1,7 @@
 #include "UiFixture.h"
 
 #include "http/AppExit.h"
+#include "platform/TextConvert.h"
 #include "toolkit/control/SEdit.h"
 #include "toolkit/core/SMessageLoop.h"
 #include "toolkit/core/SMessages.h"
@@ -50,6 +51,12 @@ std::wstring TextOf(SHostWnd& wnd, const std::wstring& strName) {
 CTestMainDlg::CTestMainDlg() : m_pScripted(new ScriptedInstallMgr) {
     delete m_pInstallMgr;
     m_pInstallMgr = m_pScripted;
+    m_pScripted->m_strExeDir = AnsiToWide(m_installerDir.path().string());
+}
+
+CTestMainDlg::~CTestMainDlg() {
+    delete m_pInstallMgr;
+    m_pInstallMgr = nullptr;
 }
 
 bool CTestMainDlg::Open() {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "install/ScriptedInstallMgr.h"
+#include "support/TempDir.h"
 #include "tools/layout-preview/CPreviewEnv.h"
 #include "ui/CMainDlg.h"
 
@@ -30,11 +31,16 @@ std::wstring TextOf(SOUI::SHostWnd& wnd, const std::wstring& strName);
 class CTestMainDlg : public CMainDlg {
 public:
     CTestMainDlg();
+    // The worker ends before the installer folder goes.
+    ~CTestMainDlg() override;
     ScriptedInstallMgr& Scripted() { return *m_pScripted; }
     // Created, initialised and shown as the entry does it.
     bool Open();
 
 private:
+    // The installer's own folder of the run: no package lies there unless a
+    // test puts one.
+    testsupport::TempDir m_installerDir;
     ScriptedInstallMgr* m_pScripted;
 };
 

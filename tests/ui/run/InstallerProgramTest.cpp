@@ -49,12 +49,7 @@ protected:
         for (const char* pszFile : kProgramFiles) {
             fs::copy_file(workflowtest::BinDir() / pszFile, m_dir / pszFile);
         }
-        // Nothing here may reach beyond this machine.
-        testsupport::WriteFile(m_dir / "Install.ini",
-                               "[Config]\nlanguage=2\n"
-                               "net40_url=http://127.0.0.1:9/n4\nnet45_url=http://127.0.0.1:9/n45\n"
-                               "install_pack_url=http://127.0.0.1:9/p\n"
-                               "install_statistics_url=http://127.0.0.1:9/s\n");
+        testsupport::WriteFile(m_dir / "Install.ini", "[Config]\nlanguage=2\n" + m_strDeadUrls);
     }
     void TearDown() override {
         if (m_pid > 0) {
@@ -111,16 +106,21 @@ protected:
         return -1;
     }
 
+    void ShowAndClose(const std::string& strTitle);
+
+    // Nothing here may reach beyond this machine.
+    const std::string m_strDeadUrls =
+        "net40_url=http://127.0.0.1:9/n4\nnet45_url=http://127.0.0.1:9/n45\n"
+        "install_pack_url=http://127.0.0.1:9/p\ninstall_statistics_url=http://127.0.0.1:9/s\n";
     testsupport::TempDir m_tmp;
     fs::path m_dir = m_tmp / "installer";
     fs::path m_log = m_tmp / "installer.log";
     pid_t m_pid = -1;
 };
 
-TEST_F(TovadocInstaller, WindowAppearsAndTheCloseButtonEndsIt) {
-    if (!getenv("DISPLAY")) {
-        GTEST_SKIP() << "no X display (scripts/test.sh starts Xvfb)";
-    }
+// Starts the program, waits for its window, checks its title and closes it
+// with the caption's close button; the exit code must be 0.
+void TovadocInstaller::ShowAndClose(const std::string& strTitle) {
     ASSERT_TRUE(Start());
     std::string strWindow;
     for (int i = 0; i < 300 && strWindow.empty(); ++i) {
@@ -131,8 +131,7 @@ TEST_F(TovadocInstaller, WindowAppearsAndTheCloseButtonEndsIt) {
         }
     }
     ASSERT_FALSE(strWindow.empty()) << testsupport::ReadFile(m_log);
-    // The English table of Install.ini, found beside the program.
-    EXPECT_EQ(Capture("xdotool getwindowname " + strWindow), "Tovadoc install program");
+    EXPECT_EQ(Capture("xdotool getwindowname " + strWindow), strTitle);
 
     std::string strGeometry = Capture("xdotool getwindowgeometry --shell " + strWindow);
     int nX = 0, nY = 0, nWidth = 0, nHeight = 0;
@@ -157,6 +156,20 @@ TEST_F(TovadocInstaller, WindowAppearsAndTheCloseButtonEndsIt) {
     EXPECT_EQ(WaitExit(30), 0) << testsupport::ReadFile(m_log);
 }
 
+TEST_F(TovadocInstaller, WindowAppearsInTheLanguageOfInstallIni) {
+    if (!getenv("DISPLAY")) {
+        GTEST_SKIP() << "no X display (scripts/test.sh starts Xvfb)";
+    }
+    // Install.ini is found beside the program, whatever the current folder.
+    ShowAndClose("Tovadoc install program");
+    // Without a table the title shows its key.
+    testsupport::WriteFile(m_dir / "Install.ini", "[Config]\nlanguage=3\n" + m_strDeadUrls);
+    ShowAndClose("title");
+    // Without Install.ini: Chinese.
+    fs::remove(m_dir / "Install.ini");
+    ShowAndClose("Tovadoc安装程序");
+}
+
 TEST_F(TovadocInstaller, WithoutADisplayItSaysSoAndFails) {
     ASSERT_TRUE(Start({{"DISPLAY", nullptr}, {"WAYLAND_DISPLAY", nullptr}}));
     int nExit = WaitExit(30);
@@ -164,6 +177,26 @@ TEST_F(TovadocInstaller, WithoutADisplayItSaysSoAndFails) {
     EXPECT_NE(nExit, -1);
     EXPECT_NE(testsupport::ReadFile(m_log).find("display"), std::string::npos)
         << testsupport::ReadFile(m_log);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(TovadocInstaller, WithoutItsDrawingModulesItStopsAndSaysSo) {
+    if (!getenv("DISPLAY")) {
+        GTEST_SKIP() << "no X display (scripts/test.sh starts Xvfb)";
+    }
+    for (const char* pszModule : {"render-cairo.so", "imgdecoder-png.so"}) {
+        fs::rename(m_dir / pszModule, m_tmp / pszModule);
+        ASSERT_TRUE(Start());
+        int nExit = WaitExit(30);
+        EXPECT_NE(nExit, 0) << pszModule;
+        EXPECT_NE(nExit, -1) << pszModule;
+        EXPECT_NE(testsupport::ReadFile(m_log).find("drawing modules"), std::string::npos)
+            << testsupport::ReadFile(m_log);
+        fs::rename(m_tmp / pszModule, m_dir / pszModule);
+    }
 }
 
 }  // namespace
