@@ -17,7 +17,12 @@ std::filesystem::path ToolPath() {
 }
 
 int RunTool(const std::string& strArgs) {
-    std::string strCmd = "'" + ToolPath().string() + "' " + strArgs + " 2>/dev/null";
+    // The child is a sanitized program too when the tests are.
+    std::string strEnv =
+        "LSAN_OPTIONS=suppressions=" TEST_SUPPRESSIONS_DIR
+        "/lsan.supp TSAN_OPTIONS='halt_on_error=1 suppressions=" TEST_SUPPRESSIONS_DIR
+        "/tsan.supp' ";
+    std::string strCmd = strEnv + "'" + ToolPath().string() + "' " + strArgs + " 2>/dev/null";
     int nStatus = std::system(strCmd.c_str());
     return WIFEXITED(nStatus) ? WEXITSTATUS(nStatus) : -1;
 }
