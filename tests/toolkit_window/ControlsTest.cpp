@@ -305,3 +305,27 @@ TEST(ControlsText, StaticSizeWrapsAtMaximumWidth) {
     // The window follows its text ("@-1").
     EXPECT_EQ(pMsg->GetWindowRect().Size(), szLong);
 }
+
+TEST_F(Controls, FocusRingMarksKeyboardFocusOnlyUntilTheMouseIsUsed) {
+    SWindow* pInstall = m_wnd.FindChildByName(L"btn_installer");
+    CRect rc = pInstall->GetWindowRect();
+    // On the ring, one pixel inside the button's edge, halfway along the top.
+    CPoint ptRing(rc.CenterPoint().x, rc.top + 1);
+    uint32_t crPlain = ProbePixel(m_wnd, ptRing.x, ptRing.y);
+
+    // A click focuses the button but shows no mark.
+    m_pOff->Click(rc.CenterPoint().x, rc.CenterPoint().y);
+    m_pOff->MouseLeave();
+    EXPECT_EQ(m_wnd.GetFocus(), pInstall);
+    EXPECT_TRUE(NearColor(ProbePixel(m_wnd, ptRing.x, ptRing.y), crPlain, 2));
+
+    // Reaching it with Tab shows the mark; a press with the mouse hides it again.
+    m_pOff->KeyDown(kHostKeyLeftTab);
+    m_pOff->KeyDown(kHostKeyTab);
+    ASSERT_EQ(m_wnd.GetFocus(), pInstall);
+    ASSERT_FALSE(NearColor(crPlain, 0xff1e78d5u, 16)) << std::hex << crPlain;
+    EXPECT_TRUE(NearColor(ProbePixel(m_wnd, ptRing.x, ptRing.y), 0xff1e78d5u, 2));
+    m_pOff->Click(rc.CenterPoint().x, rc.CenterPoint().y);
+    m_pOff->MouseLeave();
+    EXPECT_TRUE(NearColor(ProbePixel(m_wnd, ptRing.x, ptRing.y), crPlain, 2));
+}

@@ -27,6 +27,9 @@ public:
     // Delivers an event fired by a control to the host's event map.
     virtual bool OnFireEvent(EventArgs* pEvt) = 0;
     virtual SWindow* GetFocus() const = 0;
+    // True while the focus was last moved from the keyboard: only then is
+    // the focused control marked, as desktop toolkits do.
+    virtual bool ShowFocusCues() const { return false; }
     virtual void SetFocus(SWindow* pWnd) = 0;
     virtual void SetCursor(HostCursor cursor) = 0;
     // The window is leaving the tree: forget every reference to it.

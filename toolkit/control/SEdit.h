@@ -7,6 +7,9 @@ namespace SOUI {
 // the backend lays a native entry over the window, which then owns typing
 // and reports its text back.
 class SEdit : public SWindow {
+    // The native entry shows its own caret and focus.
+    bool DrawsFocusRing() const override { return false; }
+
 public:
     SOUI_CLASS_NAME(L"edit")
     SEdit();

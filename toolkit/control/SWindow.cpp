@@ -437,7 +437,21 @@ void SWindow::RedrawRegion(IRenderTarget* pRT, const CRect& rcClip) {
     for (const auto& p : m_children) {
         p->RedrawRegion(pRT, rcPaint);
     }
+    if (DrawsFocusRing()) {
+        DrawFocusRing(pRT);
+    }
     pRT->PopClip();
+}
+
+bool SWindow::DrawsFocusRing() const {
+    ISwndContainer* pContainer = GetContainer();
+    return pContainer && pContainer->ShowFocusCues() && pContainer->GetFocus() == this;
+}
+
+void SWindow::DrawFocusRing(IRenderTarget* pRT) {
+    CRect rc = m_rcWindow;
+    rc.DeflateRect(1, 1);
+    pRT->DrawRectangle(rc, SColor(0x1e, 0x78, 0xd5, 0xff), 1);
 }
 
 void SWindow::OnPaint(IRenderTarget* pRT) {

@@ -117,6 +117,9 @@ public:
     virtual bool OnMouseWheel(int nDelta, CPoint pt);
     virtual bool OnKeyDown(unsigned nKeyval, unsigned nModifiers);
     virtual void OnSetFocus() {}
+    // The keyboard focus mark; controls with a native overlay draw none.
+    virtual bool DrawsFocusRing() const;
+    void DrawFocusRing(IRenderTarget* pRT);
     virtual void OnKillFocus() {}
     // Whether the tree should treat a press-and-release as a click.
     virtual bool IsClickable() const { return false; }

@@ -361,6 +361,16 @@ void SHostWnd::SetFocus(SWindow* pWnd) {
     }
 }
 
+void SHostWnd::SetFocusCues(bool bShow) {
+    if (bShow == m_bFocusCues) {
+        return;
+    }
+    m_bFocusCues = bShow;
+    if (m_pFocus) {
+        m_pFocus->Invalidate();
+    }
+}
+
 void SHostWnd::SetCursor(HostCursor cursor) {
     if (m_pBackend) {
         m_pBackend->SetCursor(cursor);
@@ -482,6 +492,7 @@ void SHostWnd::OnBackendMouseDown(int nButton, int x, int y, unsigned) {
             return;
         }
     }
+    SetFocusCues(false);
     if (pHit->IsFocusable()) {
         SetFocus(pHit);
     }
@@ -516,6 +527,7 @@ void SHostWnd::OnBackendMouseWheel(int nDelta, int x, int y, unsigned) {
 
 void SHostWnd::OnBackendKeyDown(unsigned nKeyval, unsigned nModifiers) {
     if (nKeyval == kHostKeyTab || nKeyval == kHostKeyLeftTab) {
+        SetFocusCues(true);
         FocusNext(nKeyval == kHostKeyLeftTab || (nModifiers & kHostModShift));
         return;
     }

@@ -73,6 +73,7 @@ public:
     std::wstring TranslateText(const std::wstring& strText) const override;
     bool OnFireEvent(EventArgs* pEvt) override;
     SWindow* GetFocus() const override { return m_pFocus; }
+    bool ShowFocusCues() const override { return m_bFocusCues; }
     void SetFocus(SWindow* pWnd) override;
     void SetCursor(HostCursor cursor) override;
     void OnWindowRemoved(SWindow* pWnd) override;
@@ -100,6 +101,7 @@ public:
     // Moves the focus to the next (or previous) focusable, visible, enabled
     // window in tree order, wrapping around.
     void FocusNext(bool bBackward);
+    void SetFocusCues(bool bShow);
     SWindow* GetHover() const { return m_pHover; }
 
 protected:
@@ -119,6 +121,7 @@ protected:
     std::wstring m_strTitle;
     std::wstring m_strTrCtx;
     SWindow* m_pFocus = nullptr;
+    bool m_bFocusCues = false;
     SWindow* m_pHover = nullptr;
     SWindow* m_pCapture = nullptr;
     std::map<std::wstring, IFontS*> m_mapFonts;
