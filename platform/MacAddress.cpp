@@ -39,6 +39,26 @@ bool ParseAddress(const std::string& text, unsigned char bytes[6]) {
     return true;
 }
 
+std::string SubsystemOf(const fs::path& device) {
+    std::error_code ec;
+    fs::path subsystem = fs::read_symlink(device / "subsystem", ec);
+    return ec ? std::string() : subsystem.filename().string();
+}
+
+// A card on the PCI bus, or a virtual machine's card that reaches the guest
+// through a virtio function on the PCI bus (the guest's equivalent of a PCI
+// network card).
+bool IsPciNetworkDevice(const fs::path& device) {
+    std::string subsystem = SubsystemOf(device);
+    if (subsystem == "pci")
+        return true;
+    if (subsystem != "virtio")
+        return false;
+    std::error_code ec;
+    fs::path real = fs::canonical(device, ec);
+    return !ec && SubsystemOf(real.parent_path()) == "pci";
+}
+
 }  // namespace
 
 std::vector<CNetAdapter> ListNetAdapters(const std::string& sysRoot) {
@@ -59,8 +79,7 @@ std::vector<CNetAdapter> ListNetAdapters(const std::string& sysRoot) {
         adapter.nIndex = index.empty() ? 0 : std::atoi(index.c_str());
         adapter.strAddress = ReadFirstLine(dir / "address");
         std::error_code linkEc;
-        fs::path subsystem = fs::read_symlink(dir / "device" / "subsystem", linkEc);
-        adapter.bPciBus = !linkEc && subsystem.filename() == "pci";
+        adapter.bPciBus = IsPciNetworkDevice(dir / "device");
         adapter.bWireless =
             fs::exists(dir / "wireless", linkEc) || fs::exists(dir / "phy80211", linkEc);
         adapters.push_back(std::move(adapter));

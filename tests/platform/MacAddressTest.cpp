@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <tuple>
 
 #include "platform/MacAddress.h"
 #include "support/TempDir.h"
@@ -59,6 +60,33 @@ TEST(MacAddress, OnlyVirtualAdaptersOrNoTreeGiveEmptyText) {
     AddInterface(root, "usb0", 6, "5e:00:00:00:00:02", Bus::Usb);
     EXPECT_EQ(GetMacAddressText(NetRoot(root)), L"");
     EXPECT_EQ(GetMacAddressText((root / "missing").string()), L"");
+}
+
+TEST(MacAddress, VirtioCardOnThePciBusQualifiesButNotOtherVirtio) {
+    TempDir root;
+    fs::create_directories(root / "bus" / "pci");
+    fs::create_directories(root / "bus" / "virtio");
+    // A virtual machine's card: net -> virtio function -> PCI device.
+    fs::path pciDev = root / "devices" / "pci0000:00" / "0000:00:03.0";
+    fs::create_directories(pciDev / "virtio2");
+    fs::create_symlink(root / "bus" / "pci", pciDev / "subsystem");
+    fs::create_symlink(root / "bus" / "virtio", pciDev / "virtio2" / "subsystem");
+    // A virtio device that hangs off no PCI device (e.g. a memory-mapped one).
+    fs::path mmioDev = root / "devices" / "platform" / "virtio3";
+    fs::create_directories(mmioDev);
+    fs::create_symlink(root / "bus" / "virtio", mmioDev / "subsystem");
+
+    AddInterface(root, "lo", 1, "00:00:00:00:00:00", Bus::Virtual);
+    for (auto [name, index, address, device] :
+         {std::tuple{"eth1", 2, "52:54:00:00:00:02", mmioDev},
+          std::tuple{"eth0", 3, "52:54:00:12:34:56", pciDev / "virtio2"}}) {
+        fs::path dir = root / "net" / name;
+        fs::create_directories(dir);
+        WriteFile(dir / "ifindex", std::to_string(index) + "\n");
+        WriteFile(dir / "address", std::string(address) + "\n");
+        fs::create_symlink(device, dir / "device");
+    }
+    EXPECT_EQ(GetMacAddressText(NetRoot(root)), L"52-54-00-12-34-56");
 }
 
 TEST(MacAddress, AdapterWithoutSixAddressBytesIsPassedOver) {
