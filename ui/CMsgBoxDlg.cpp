@@ -18,18 +18,10 @@ constexpr int kTextExtraWidth = 26;
 constexpr int kTextExtraHeight = 103;
 }  // namespace
 
-CMsgBoxDlg* CMsgBoxDlg::s_pActive = nullptr;
-
 CMsgBoxDlg::CMsgBoxDlg(std::wstring strMessage, int nStyle)
     : SHostDialog(L"LAYOUT:XML_MSGBOX_DLG"),
       m_strMessage(std::move(strMessage)),
       m_nStyle(nStyle) {}
-
-CMsgBoxDlg::~CMsgBoxDlg() {
-    if (m_bActive) {
-        s_pActive = m_pPrevActive;
-    }
-}
 
 bool CMsgBoxDlg::ProcessWindowMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult) {
     if (uMsg == WM_INITDIALOG) {
@@ -37,9 +29,8 @@ bool CMsgBoxDlg::ProcessWindowMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, L
         lResult = 0;
         return true;
     }
-    if (uMsg == WM_DESTROY && m_bActive) {
-        s_pActive = m_pPrevActive;
-        m_bActive = false;
+    if (uMsg == WM_DESTROY) {
+        LeaveActive();
     }
     return SHostDialog::ProcessWindowMessage(uMsg, wParam, lParam, lResult);
 }
@@ -76,9 +67,7 @@ void CMsgBoxDlg::ArrangeButtons() {
 }
 
 void CMsgBoxDlg::OnInitDialog() {
-    m_pPrevActive = s_pActive;
-    s_pActive = this;
-    m_bActive = true;
+    EnterActive(this);
 
     m_pBtnClose = FindChildByName2<SImageButton>(L"btn_close");
     m_pBtnCancel = FindChildByName2<SImageButton>(L"btn_cancel");

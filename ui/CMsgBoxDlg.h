@@ -2,6 +2,7 @@
 #include <string>
 
 #include "toolkit/window/SHostDialog.h"
+#include "ui/CActiveDialog.h"
 
 namespace SOUI {
 class SImageButton;
@@ -11,7 +12,7 @@ class SStatic;
 // The installer's own message box: the text sizes the dialog, the style
 // chooses the buttons (0 confirm and continue, 2 confirm alone, anything
 // else confirm and cancel). DoModal returns one of the result codes.
-class CMsgBoxDlg : public SOUI::SHostDialog {
+class CMsgBoxDlg : public SOUI::SHostDialog, public CActiveDialog<CMsgBoxDlg> {
 public:
     SOUI_CLASS_NAME(L"msgboxdlg")
     enum : int { kResultClose = 0, kResultCancel = 1, kResultConfirm = 2, kResultContinue = 3 };
@@ -20,14 +21,10 @@ public:
     static constexpr int kMinHeight = 160;
 
     CMsgBoxDlg(std::wstring strMessage, int nStyle);
-    ~CMsgBoxDlg() override;
 
     bool ProcessWindowMessage(SOUI::UINT uMsg, SOUI::WPARAM wParam, SOUI::LPARAM lParam,
                               SOUI::LRESULT& lResult) override;
     bool _HandleEvent(SOUI::EventArgs* pEvt) override;
-
-    // The message box being shown, innermost first; null when none is.
-    static CMsgBoxDlg* GetActive() { return s_pActive; }
 
 protected:
     void OnInitDialog();
@@ -40,10 +37,6 @@ protected:
     SOUI::SImageButton* m_pBtnConfirm = nullptr;
     SOUI::SImageButton* m_pBtnContinue = nullptr;
     SOUI::SStatic* m_pTextMsg = nullptr;
-    CMsgBoxDlg* m_pPrevActive = nullptr;
-    bool m_bActive = false;
-
-    static CMsgBoxDlg* s_pActive;
 };
 
 // Shows a message box with confirm and cancel over pParent; its result code.

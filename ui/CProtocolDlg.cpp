@@ -5,14 +5,6 @@
 
 using namespace SOUI;
 
-CProtocolDlg* CProtocolDlg::s_pActive = nullptr;
-
-CProtocolDlg::~CProtocolDlg() {
-    if (m_bActive) {
-        s_pActive = m_pPrevActive;
-    }
-}
-
 const wchar_t* CProtocolDlg::LicenceFor(uint32_t nLanguage) {
     return nLanguage == 2 ? L"RTF:rtf_protocol_rtf_en" : L"RTF:rtf_protocol_rtf";
 }
@@ -23,17 +15,14 @@ bool CProtocolDlg::ProcessWindowMessage(UINT uMsg, WPARAM wParam, LPARAM lParam,
         lResult = 0;
         return true;
     }
-    if (uMsg == WM_DESTROY && m_bActive) {
-        s_pActive = m_pPrevActive;
-        m_bActive = false;
+    if (uMsg == WM_DESTROY) {
+        LeaveActive();
     }
     return SHostDialog::ProcessWindowMessage(uMsg, wParam, lParam, lResult);
 }
 
 void CProtocolDlg::OnInitDialog() {
-    m_pPrevActive = s_pActive;
-    s_pActive = this;
-    m_bActive = true;
+    EnterActive(this);
     if (ReadLanguage(m_strIniPath) != 2) {
         return;
     }
