@@ -7,11 +7,11 @@
 #include <cstdio>
 
 #include "app/ComponentLoader.h"
-#include "app/settings/InstallSettings.h"
 #include "http/ClusterCurl.h"
 #include "platform/SystemInfo.h"
 #include "platform/TextConvert.h"
 #include "platform/WriteLog.h"
+#include "settings/InstallSettings.h"
 #include "toolkit/core/SMessages.h"
 #include "toolkit/core/SNotifyCenter.h"
 #include "toolkit/host/SGtkHost.h"

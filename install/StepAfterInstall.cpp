@@ -3,20 +3,20 @@
 #include <utility>
 #include <vector>
 
-#include "app/settings/InstallSettings.h"
 #include "http/CHttpMgr.h"
 #include "install/CInstallMgr.h"
-#include "install/StepCommon.h"
+#include "install/StatisticsRecord.h"
 #include "platform/MacAddress.h"
 #include "platform/ProfileFile.h"
 #include "platform/TextConvert.h"
 #include "platform/WriteLog.h"
+#include "settings/InstallSettings.h"
 
 bool CInstallMgr::AfterInstall() {
     WriteLog(L"%s 安装step=%d", L"CInstallMgr::AfterInstall", 90);
     FireInstallEvent(90, 0, L"install_pack_succeed");
 
-    const std::wstring strIni = GetInstallIniPathIn(m_strExeDir);
+    const std::wstring strIni = GetInstallIniPath(m_strExeDir);
     // The language goes out as the signed number the settings file spelled.
     const std::wstring strLanguage = std::to_wstring(static_cast<int32_t>(ReadLanguage(strIni)));
     if (m_strInstallDir.empty()) {

@@ -1,8 +1,10 @@
 #include "install/CInstallMgr.h"
-#include "install/StepCommon.h"
+#include "install/ExeDirDownload.h"
+#include "install/InstallerRun.h"
 #include "platform/SystemInfo.h"
 #include "platform/TextConvert.h"
 #include "platform/WriteLog.h"
+#include "settings/InstallSettings.h"
 
 namespace {
 
@@ -14,7 +16,7 @@ bool CInstallMgr::DownNetFile() {
     FireInstallEvent(20, 0, L"down_net");
     WriteLog(L"%s 安装step=%d", L"CInstallMgr::DownNetFile", 20);
 
-    const std::wstring strUrl = ChooseNetUrl(GetOsKind(), GetInstallIniPathIn(m_strExeDir));
+    const std::wstring strUrl = ChooseNetUrl(GetOsKind(), GetInstallIniPath(m_strExeDir));
     const CurlResult result =
         DownloadIntoExeDir(*this, strUrl, kNetFileName, 20, 40, L"正在下载net包...");
     if (result.lResCode == 200) {

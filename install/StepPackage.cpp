@@ -1,8 +1,9 @@
-#include "app/settings/InstallSettings.h"
 #include "install/CInstallMgr.h"
-#include "install/StepCommon.h"
+#include "install/ExeDirDownload.h"
+#include "install/InstallerRun.h"
 #include "platform/TextConvert.h"
 #include "platform/WriteLog.h"
+#include "settings/InstallSettings.h"
 
 namespace {
 
@@ -14,7 +15,7 @@ bool CInstallMgr::DownInstallFile() {
     FireInstallEvent(50, 0, L"正在下载安装包...");
     WriteLog(L"%s 安装step=%d", L"CInstallMgr::DownInstallFile", 50);
 
-    const std::wstring strUrl = ReadInstallPackUrl(GetInstallIniPathIn(m_strExeDir));
+    const std::wstring strUrl = ReadInstallPackUrl(GetInstallIniPath(m_strExeDir));
     const CurlResult result =
         DownloadIntoExeDir(*this, strUrl, kPackFileName, 50, 80, L"正在下载安装包...");
     if (result.lResCode == 200) {

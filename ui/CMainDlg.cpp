@@ -28,15 +28,11 @@
 #include "ui/CMsgBoxDlg.h"
 #include "ui/CProtocolDlg.h"
 #include "ui/InstallFolder.h"
+#include "ui/UiText.h"
 
 using namespace SOUI;
 
 namespace {
-
-std::wstring Tr(const wchar_t* pszKey, const wchar_t* pszCtx) {
-    SApplication* pApp = SApplication::getSingletonPtr();
-    return pApp ? pApp->Tr(pszKey, pszCtx) : std::wstring(pszKey);
-}
 
 enum class PathKind { Missing, Folder, Other };
 

@@ -11,6 +11,7 @@
 #include "toolkit/control/STabCtrl.h"
 #include "toolkit/res/SApplication.h"
 #include "ui/CMainDlg.h"
+#include "ui/UiText.h"
 
 using namespace SOUI;
 
@@ -20,11 +21,6 @@ namespace {
 const wchar_t* const kSlideCaptions[] = {L"high_quality_pdf2word", L"24hours_online",
                                          L"professional_team"};
 constexpr int kSlideCount = 3;
-
-std::wstring Tr(const std::wstring& strKey, const wchar_t* pszCtx) {
-    SApplication* pApp = SApplication::getSingletonPtr();
-    return pApp ? pApp->Tr(strKey, pszCtx) : strKey;
-}
 
 }  // namespace
 

@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/settings/InstallSettings.h"
+#include "settings/InstallSettings.h"
 #include "toolkit/window/SHostDialog.h"
 #include "ui/CActiveDialog.h"
 

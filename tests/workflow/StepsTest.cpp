@@ -8,8 +8,11 @@
 
 #include "WorkflowFixture.h"
 #include "install/CInstallMgr.h"
-#include "install/StepCommon.h"
+#include "install/ExeDirDownload.h"
+#include "install/InstallerRun.h"
+#include "install/StatisticsRecord.h"
 #include "platform/SystemInfo.h"
+#include "settings/InstallSettings.h"
 #include "platform/TextConvert.h"
 #include "support/TempDir.h"
 
@@ -27,7 +30,7 @@ std::string DecodeBase64(const std::string& text) {
 
 }  // namespace
 
-TEST(StepCommon, RecordHasTheStyledWriterFormAndKeepsUtf8) {
+TEST(StatisticsRecord, RecordHasTheStyledWriterFormAndKeepsUtf8) {
     std::string json = BuildStatisticsJson(L"10", L"0.0.0.0", L"AA-BB-CC-DD-EE-FF", 1);
     EXPECT_EQ(json,
               "{\n"
@@ -51,7 +54,7 @@ TEST(StepCommon, RecordHasTheStyledWriterFormAndKeepsUtf8) {
     EXPECT_NE(chinese.find("\"channel\" : \"渠道\""), std::string::npos) << chinese;
 }
 
-TEST(StepCommon, LanguageOtherThanOneIsEnglishInTheRecord) {
+TEST(StatisticsRecord, LanguageOtherThanOneIsEnglishInTheRecord) {
     for (uint32_t lang : {0u, 2u, 3u, 4294967291u})
         EXPECT_NE(BuildStatisticsJson(L"", L"", L"", lang).find("\"lang\" : \"en_us\""),
                   std::string::npos)
@@ -60,7 +63,7 @@ TEST(StepCommon, LanguageOtherThanOneIsEnglishInTheRecord) {
               std::string::npos);
 }
 
-TEST(StepCommon, BodyIsInfoAndOneLineOfBase64) {
+TEST(StatisticsRecord, BodyIsInfoAndOneLineOfBase64) {
     for (const wchar_t* channel : {L"1", L"10", L"渠道测试", L"~~~>>>???"}) {
         std::string json = BuildStatisticsJson(channel, L"0.0.0.0", L"", 1);
         std::string body = BuildStatisticsBody(json);
@@ -72,7 +75,7 @@ TEST(StepCommon, BodyIsInfoAndOneLineOfBase64) {
     }
 }
 
-TEST(StepCommon, CommandLinesQuoteTheirPaths) {
+TEST(InstallerRun, CommandLinesQuoteTheirPaths) {
     EXPECT_EQ(
         BuildPackCommandLine(L"/opt/my dir/TovadocSetup.exe", L"/home/u/Program Files/Tovadoc"),
         "\"/opt/my dir/TovadocSetup.exe\" /VERYSILENT /SUPPRESSMSGBOXES "
@@ -82,9 +85,9 @@ TEST(StepCommon, CommandLinesQuoteTheirPaths) {
     EXPECT_EQ(BuildNetCommandLine(L"/my downloads/net4.exe"), "\"/my downloads/net4.exe\"");
 }
 
-TEST(StepCommon, FrameworkAddressFollowsTheOsKind) {
+TEST(ExeDirDownload, FrameworkAddressFollowsTheOsKind) {
     testsupport::TempDir dir;
-    std::wstring ini = GetInstallIniPathIn(AnsiToWide(dir.path().string()));
+    std::wstring ini = GetInstallIniPath(AnsiToWide(dir.path().string()));
     testsupport::WriteFile(dir / "Install.ini",
                            "[Config]\nnet40_url=http://h/40\nnet45_url=http://h/45\n");
     for (int kind = 0; kind <= 3; ++kind)
@@ -96,7 +99,7 @@ TEST(StepCommon, FrameworkAddressFollowsTheOsKind) {
     EXPECT_EQ(ChooseNetUrl(kOsKindWin7_64, ini), L"");
 }
 
-TEST(StepCommon, MarkExecutableAddsExecuteBitsOnly) {
+TEST(InstallerRun, MarkExecutableAddsExecuteBitsOnly) {
     testsupport::TempDir dir;
     testsupport::WriteFile(dir / "net4.exe", "x");
     fs::permissions(dir / "net4.exe", fs::perms::owner_read | fs::perms::owner_write);

@@ -2,12 +2,15 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/SystemInfo.h"
+
 // Settings of Install.ini beside the executable, section "Config". There is
 // no settings object: every use reads its key anew, so a changed file is seen
 // by the next read. Every key has a default; a missing file gives them all.
 
-// The executable's folder + "/Install.ini", built anew on each call.
-std::wstring GetInstallIniPath();
+// strExeDir + "/Install.ini"; by default the running installer's folder,
+// looked up anew on each call.
+std::wstring GetInstallIniPath(const std::wstring& strExeDir = GetExeDirectory());
 
 std::wstring ReadVersion(const std::wstring& path);               // "0.0.0.0", cut to 63
 std::wstring ReadNet40Url(const std::wstring& path);              // cut to 1023

@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "app/settings/InstallSettings.h"
+#include "settings/InstallSettings.h"
 #include "platform/SystemInfo.h"
 #include "platform/TextConvert.h"
 #include "support/TempDir.h"

@@ -1,4 +1,4 @@
-#include "app/settings/InstallSettings.h"
+#include "settings/InstallSettings.h"
 
 #include "platform/ProfileFile.h"
 #include "platform/SystemInfo.h"
@@ -22,8 +22,8 @@ constexpr size_t kTextCapacity = 1024;
 
 }  // namespace
 
-std::wstring GetInstallIniPath() {
-    return GetExeDirectory() + L"/Install.ini";
+std::wstring GetInstallIniPath(const std::wstring& strExeDir) {
+    return strExeDir + L"/Install.ini";
 }
 
 std::wstring ReadVersion(const std::wstring& path) {

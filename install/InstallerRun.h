@@ -1,0 +1,23 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+class CInstallMgr;
+
+// Running a downloaded installer: its command line, its execute bit, and
+// the run itself with a time-out.
+
+// Runs an installer's command line with the time-out, logs the line, its
+// output and exit code under szOrigin, and returns the exit code.
+int RunInstaller(CInstallMgr& mgr, const wchar_t* szOrigin, const std::string& strCmdLine,
+                 uint32_t nTimeoutMs);
+
+// "<installer>" with the path quoted, so a folder with blanks names one program.
+std::string BuildNetCommandLine(const std::wstring& strInstallerPath);
+// "<package>" /VERYSILENT /SUPPRESSMSGBOXES /DIR="<folder>"
+std::string BuildPackCommandLine(const std::wstring& strPackagePath,
+                                 const std::wstring& strInstallDir);
+
+// Adds execute permission (downloads arrive without it). False, with a log
+// line, when the file is missing or cannot be changed.
+bool MarkExecutable(const std::wstring& strPath);
