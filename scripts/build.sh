@@ -21,6 +21,14 @@ case "$sanitize" in
 esac
 build_dir="${BUILD_DIR:-$default_dir}"
 
-cmake -S "$root" -B "$build_dir" -G Ninja -DTOVADOC_SANITIZE="$sanitize" >&2
+# A compiler cache, when the machine has one, makes rebuilds and second
+# checkouts cheap; paths below the checkout are hashed relative to it.
+launcher=()
+if command -v ccache >/dev/null; then
+  export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$root}" CCACHE_NOHASHDIR=1
+  launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
+
+cmake -S "$root" -B "$build_dir" -G Ninja -DTOVADOC_SANITIZE="$sanitize" "${launcher[@]}" >&2
 cmake --build "$build_dir" -j2 >&2
 echo "$build_dir"
