@@ -38,10 +38,27 @@ void SLayoutBuilder::InitWindow(SWindow* pWnd, pugi::xml_node xmlNode) const {
 }
 
 int SLayoutBuilder::CreateChildren(SWindow* pParent, pugi::xml_node xmlParent) const {
+    bool bTooDeep = false;
+    int nCreated = CreateLevel(pParent, xmlParent, 1, bTooDeep);
+    if (bTooDeep) {
+        WriteLog(L"SLayoutBuilder::CreateChildren windows nested deeper than %d levels", kMaxDepth);
+        return -1;
+    }
+    return nCreated;
+}
+
+int SLayoutBuilder::CreateLevel(SWindow* pParent, pugi::xml_node xmlParent, int nDepth,
+                                bool& bTooDeep) const {
     int nCreated = 0;
     for (pugi::xml_node xmlChild : xmlParent.children()) {
         if (xmlChild.type() != pugi::node_element) {
             continue;
+        }
+        // Checked before creating, so the recursion (and the tree's own
+        // recursive walks later) stay bounded.
+        if (nDepth > kMaxDepth) {
+            bTooDeep = true;
+            return nCreated;
         }
         std::wstring strClass = Utf8ToWide(xmlChild.name());
         IObject* pObj = m_factory.Create(strClass);
@@ -57,7 +74,10 @@ int SLayoutBuilder::CreateChildren(SWindow* pParent, pugi::xml_node xmlParent) c
         SWindow* pChild = pParent->InsertChild(std::unique_ptr<SWindow>(pNew));
         InitWindow(pChild, xmlChild);
         ++nCreated;
-        nCreated += CreateChildren(pChild, xmlChild);
+        nCreated += CreateLevel(pChild, xmlChild, nDepth + 1, bTooDeep);
+        if (bTooDeep) {
+            return nCreated;
+        }
     }
     return nCreated;
 }

@@ -1,5 +1,7 @@
 #include "toolkit/render/SFontDesc.h"
 
+#include <cstdint>
+
 #include "toolkit/render/SStrUtil.h"
 
 namespace SOUI {
@@ -48,9 +50,11 @@ bool SFontDesc::Parse(std::wstring_view str, const SFontDesc& base, SFontDesc& o
             bOk = ParseFlag(value, desc.bStrike);
         }
     }
-    desc.nSize += nAdding;
-    if (!bOk || desc.nSize < 1)
+    // Summed wide: both parts may be any int the text spells.
+    const int64_t nSize = int64_t(desc.nSize) + nAdding;
+    if (!bOk || nSize < 1 || nSize > kMaxSize)
         return false;
+    desc.nSize = int(nSize);
     out = desc;
     return true;
 }

@@ -56,10 +56,27 @@ bool ParseInt(std::wstring_view str, int& nOut) {
 }
 
 std::wstring Utf8ToWide(std::string_view str) {
-    glong nItems = 0;
-    gunichar* pUcs4 = g_utf8_to_ucs4_fast(str.data(), glong(str.size()), &nItems);
-    std::wstring out(reinterpret_cast<const wchar_t*>(pUcs4), size_t(nItems));
-    g_free(pUcs4);
+    std::wstring out;
+    out.reserve(str.size());
+    const char* p = str.data();
+    const char* pEnd = p + str.size();
+    while (p < pEnd) {
+        // Zero bytes are text here (GLib's validator stops at them).
+        if (*p == 0) {
+            out.push_back(L'\0');
+            ++p;
+            continue;
+        }
+        gunichar ch = g_utf8_get_char_validated(p, pEnd - p);
+        if (ch == gunichar(-1) || ch == gunichar(-2)) {
+            // One replacement per bad byte, so the text after it survives.
+            out.push_back(L'\xfffd');
+            ++p;
+            continue;
+        }
+        out.push_back(wchar_t(ch));
+        p = g_utf8_next_char(p);
+    }
     return out;
 }
 

@@ -3,13 +3,19 @@
 #include <glib.h>
 
 #include <cctype>
+#include <cerrno>
+#include <cstdint>
 #include <cstring>
 
 #include "platform/WriteLog.h"
+#include "toolkit/render/SStrUtil.h"
 
 namespace SOUI {
 
 namespace {
+
+// Control word parameters beyond this only need to be known as too large.
+constexpr int64_t kParamCeiling = int64_t(1) << 40;
 
 struct State {
     bool bBold = false;
@@ -141,17 +147,16 @@ private:
         std::string_view word = m_str.substr(nStart, m_nPos - nStart);
         bool bHasParam = false;
         bool bNegative = false;
-        long nParam = 0;
+        int64_t nParam = 0;
         if (m_nPos < m_str.size() && m_str[m_nPos] == '-') {
             bNegative = true;
             ++m_nPos;
         }
-        int nDigits = 0;
         while (m_nPos < m_str.size() && std::isdigit(static_cast<unsigned char>(m_str[m_nPos]))) {
-            if (nDigits < 9) {
+            // Past any int the value only needs to stay out of range.
+            if (nParam <= kParamCeiling) {
                 nParam = nParam * 10 + (m_str[m_nPos] - '0');
             }
-            ++nDigits;
             ++m_nPos;
             bHasParam = true;
         }
@@ -161,7 +166,7 @@ private:
         if (m_nPos < m_str.size() && m_str[m_nPos] == ' ') {
             ++m_nPos;  // the delimiter belongs to the word
         }
-        Apply(word, bHasParam, static_cast<int>(nParam));
+        Apply(word, bHasParam, nParam);
     }
 
     void ControlSymbol(char ch) {
@@ -215,7 +220,7 @@ private:
         }
     }
 
-    void Apply(std::string_view word, bool bHasParam, int nParam) {
+    void Apply(std::string_view word, bool bHasParam, int64_t nParam) {
         if (word != "u") {
             FlushBytes();
         }
@@ -241,7 +246,7 @@ private:
             m_state.bUnderline = false;
         } else if (word == "fs") {
             if (bHasParam && nParam > 0 && nParam <= 3276) {
-                m_state.nHalfPoints = nParam;
+                m_state.nHalfPoints = static_cast<int>(nParam);
             }
         } else if (word == "plain") {
             m_state.bBold = m_state.bItalic = m_state.bUnderline = false;
@@ -258,17 +263,20 @@ private:
             m_state.nAlign = 0;
         } else if (word == "uc") {
             if (bHasParam && nParam >= 0 && nParam < 16) {
-                m_state.nUcSkip = nParam;
+                m_state.nUcSkip = static_cast<int>(nParam);
             }
         } else if (word == "u") {
-            if (bHasParam) {
+            // A signed 16-bit code unit. One that names no character is
+            // ignored, and its fallback text is shown instead.
+            const int64_t nUnit = nParam < 0 ? nParam + 65536 : nParam;
+            if (bHasParam && nParam >= -32768 && nUnit > 0 && nUnit < 0xfffe) {
                 FlushBytes();
-                AddUnicode(nParam < 0 ? nParam + 65536 : nParam);
+                AddUnicode(static_cast<int>(nUnit));
                 m_nSkipChars = m_state.nUcSkip;
             }
         } else if (word == "ansicpg") {
-            if (bHasParam && nParam > 0) {
-                m_doc.nCodePage = nParam;
+            if (bHasParam && nParam > 0 && nParam <= 65535) {
+                m_doc.nCodePage = static_cast<int>(nParam);
             }
         } else if (word == "emdash") {
             AddChar(L'\u2014');
@@ -322,21 +330,42 @@ private:
         } else if (m_doc.nCodePage == 1252) {
             strCharset = "WINDOWS-1252";
         }
-        gsize nWritten = 0;
-        gchar* pszUtf8 =
-            g_convert_with_fallback(strBytes.data(), static_cast<gssize>(strBytes.size()), "UTF-8",
-                                    strCharset.c_str(), "?", nullptr, &nWritten, nullptr);
-        if (!pszUtf8) {
+        std::string strUtf8;
+        if (!DecodeCodePage(strBytes, strCharset.c_str(), strUtf8)) {
             WriteLogA("SRtfReader::Read cannot convert from %s", strCharset.c_str());
             return;
         }
-        glong nChars = 0;
-        gunichar* pUcs4 = g_utf8_to_ucs4_fast(pszUtf8, static_cast<glong>(nWritten), &nChars);
-        for (glong i = 0; i < nChars; ++i) {
-            AddChar(static_cast<wchar_t>(pUcs4[i]));
+        for (wchar_t ch : Utf8ToWide(strUtf8)) {
+            AddChar(ch);
         }
-        g_free(pUcs4);
-        g_free(pszUtf8);
+    }
+
+    // Code-page bytes to UTF-8. A byte that starts no character of the code
+    // page becomes U+FFFD, so one bad byte does not cost the whole run.
+    static bool DecodeCodePage(const std::string& strBytes, const char* pszCharset,
+                               std::string& strUtf8) {
+        GIConv cd = g_iconv_open("UTF-8", pszCharset);
+        if (cd == reinterpret_cast<GIConv>(-1)) {
+            return false;
+        }
+        gchar* pIn = const_cast<gchar*>(strBytes.data());
+        gsize nIn = strBytes.size();
+        while (nIn > 0) {
+            gchar buf[256];
+            gchar* pOut = buf;
+            gsize nOut = sizeof buf;
+            gsize nRet = g_iconv(cd, &pIn, &nIn, &pOut, &nOut);
+            strUtf8.append(buf, static_cast<size_t>(pOut - buf));
+            if (nRet == static_cast<gsize>(-1) && errno != E2BIG) {
+                // EILSEQ, or EINVAL for a character cut off at the end.
+                strUtf8 += "\xEF\xBF\xBD";
+                ++pIn;
+                --nIn;
+                g_iconv(cd, nullptr, nullptr, nullptr, nullptr);
+            }
+        }
+        g_iconv_close(cd);
+        return true;
     }
 
     void AddChar(wchar_t ch) {

@@ -24,6 +24,16 @@ bool ReadInt(pugi::xml_node xml, const char* pszName, int& nValue) {
     return ParseInt(Utf8ToWide(attr.value()), nValue) || Fail(xml, pszName);
 }
 
+bool ReadLength(pugi::xml_node xml, const char* pszName, int& nValue) {
+    int n = nValue;
+    if (!ReadInt(xml, pszName, n))
+        return false;
+    if (n < 0)
+        return Fail(xml, pszName);
+    nValue = n;
+    return true;
+}
+
 bool ReadBool(pugi::xml_node xml, const char* pszName, bool& bValue) {
     int n = bValue ? 1 : 0;
     if (!ReadInt(xml, pszName, n))

@@ -11,6 +11,8 @@ namespace SOUI {
 // malformed; an absent attribute leaves the value as it was.
 namespace SkinAttr {
 bool ReadInt(pugi::xml_node xml, const char* pszName, int& nValue);
+// A width or margin: an integer of 0 or more.
+bool ReadLength(pugi::xml_node xml, const char* pszName, int& nValue);
 bool ReadBool(pugi::xml_node xml, const char* pszName, bool& bValue);
 bool ReadColor(pugi::xml_node xml, const char* pszName, SColor& cr, bool* pbPresent = nullptr);
 // "n", "x,y" or "l,t,r,b" -> widths in a rectangle's four fields.

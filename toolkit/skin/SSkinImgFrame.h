@@ -6,11 +6,12 @@ namespace SOUI {
 // An image list whose cells stretch as nine parts: corners keep their size,
 // edges stretch along one axis, the centre along both. Attributes as the
 // image list plus margin (all four), margin-x/margin-y, or left/top/right/
-// bottom.
+// bottom; a negative width is malformed.
 class SSkinImgFrame : public SSkinImgList {
 public:
     bool InitFromXml(pugi::xml_node xmlSkin, const SkinImageLoader& loadImage) override;
-    void SetMargin(const CRect& rcMargin) { m_rcMargin = rcMargin; }
+    // Negative widths count as 0.
+    void SetMargin(const CRect& rcMargin);
     const CRect& GetMargin() const { return m_rcMargin; }
 
     // Draws rcSrc of pImg into rcDst as nine parts with the given margins;

@@ -15,7 +15,7 @@ bool SSkinScrollbar::InitFromXml(pugi::xml_node xmlSkin, const SkinImageLoader& 
         return false;
     m_nStates = 4;
     bool bGripper = false;
-    return SkinAttr::ReadInt(xmlSkin, "margin", m_nMargin) &&
+    return SkinAttr::ReadLength(xmlSkin, "margin", m_nMargin) &&
            SkinAttr::ReadBool(xmlSkin, "hasGripper", bGripper);
 }
 

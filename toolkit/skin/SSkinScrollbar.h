@@ -25,7 +25,7 @@ public:
     // One cell of the grid.
     CSize GetSkinSize() const override;
     CRect GetPartRect(Part part, int iState, bool bVertical) const;
-    void SetMargin(int nMargin) { m_nMargin = nMargin; }
+    void SetMargin(int nMargin) { m_nMargin = nMargin < 0 ? 0 : nMargin; }
 
 private:
     int m_nMargin = 3;

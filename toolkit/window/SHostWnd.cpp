@@ -135,7 +135,12 @@ bool SHostWnd::InitFromXml(pugi::xml_node xmlSoui) {
     pugi::xml_node xmlRoot = xmlSoui.child("root");
     if (xmlRoot) {
         builder.InitWindow(this, xmlRoot);
-        builder.CreateChildren(this, xmlRoot);
+        if (builder.CreateChildren(this, xmlRoot) < 0) {
+            WriteLog(L"SHostWnd::InitFromXml layout [%s] is malformed", m_strResName.c_str());
+            m_children.clear();
+            m_bLoading = false;
+            return false;
+        }
     } else {
         WriteLog(L"SHostWnd::InitFromXml no root element in [%s]", m_strResName.c_str());
     }

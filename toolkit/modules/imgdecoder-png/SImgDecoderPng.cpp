@@ -10,8 +10,15 @@ namespace SOUI {
 
 namespace {
 
-// Refuse sizes no skin needs before allocating for them.
-constexpr png_uint_32 kMaxSide = 16384;
+// zlib's deflate inflates one byte into at most 1032; a file cannot hold
+// pixel data that would need more.
+constexpr int64_t kMaxInflateRatio = 1032;
+
+// The fewest bytes of filtered pixel data the image can have: one filter
+// byte a row and at least one bit a pixel.
+int64_t MinPixelDataBytes(int64_t nWidth, int64_t nHeight) {
+    return nHeight * (1 + (nWidth + 7) / 8);
+}
 
 }  // namespace
 
@@ -28,31 +35,38 @@ bool SImgDecoderPng::DecodeImage(const void* pBuf, size_t nSize, IImgX** ppImg) 
         png_image_free(&image);
         return false;
     }
-    if (image.width == 0 || image.height == 0 || image.width > kMaxSide ||
-        image.height > kMaxSide) {
+    // Everything the header promises is checked before memory is taken for it.
+    const int64_t w = image.width, h = image.height;
+    if (w == 0 || h == 0 || w > kMaxSide || h > kMaxSide || w * h > kMaxPixels) {
         WriteLog(L"%s: unsupported image size %ux%u", L"SImgDecoderPng::DecodeImage",
                  unsigned(image.width), unsigned(image.height));
         png_image_free(&image);
         return false;
     }
+    if (MinPixelDataBytes(w, h) > int64_t(nSize) * kMaxInflateRatio) {
+        WriteLog(L"%s: a %ux%u image cannot fit in %zu bytes: truncated",
+                 L"SImgDecoderPng::DecodeImage", unsigned(image.width), unsigned(image.height),
+                 nSize);
+        png_image_free(&image);
+        return false;
+    }
     image.format = PNG_FORMAT_RGBA;
-    std::vector<uint8_t> rgba(PNG_IMAGE_SIZE(image));
-    if (!png_image_finish_read(&image, nullptr, rgba.data(), 0, nullptr)) {
+    std::vector<uint8_t> pixels(PNG_IMAGE_SIZE(image));
+    if (!png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr)) {
         WriteLogA("SImgDecoderPng::DecodeImage: PNG data broken: %s", image.message);
         png_image_free(&image);
         return false;
     }
-    int w = int(image.width), h = int(image.height);
-    // Straight RGBA bytes -> premultiplied 0xAARRGGBB words in native order.
-    std::vector<uint8_t> argb(size_t(w) * h * 4);
-    for (size_t i = 0; i < size_t(w) * h; ++i) {
-        const uint8_t* s = &rgba[i * 4];
-        uint32_t a = s[3];
+    // Straight RGBA bytes -> premultiplied 0xAARRGGBB words in native order,
+    // in place: one buffer of the image's size is all the decoding holds.
+    for (size_t i = 0; i < pixels.size(); i += 4) {
+        uint8_t* p = &pixels[i];
+        uint32_t a = p[3];
         auto mul = [a](uint32_t c) { return (c * a + 127) / 255; };
-        uint32_t px = a << 24 | mul(s[0]) << 16 | mul(s[1]) << 8 | mul(s[2]);
-        std::memcpy(&argb[i * 4], &px, 4);
+        uint32_t px = a << 24 | mul(p[0]) << 16 | mul(p[1]) << 8 | mul(p[2]);
+        std::memcpy(p, &px, 4);
     }
-    *ppImg = new SImgXPng(w, h, std::move(argb));
+    *ppImg = new SImgXPng(int(w), int(h), std::move(pixels));
     return true;
 }
 

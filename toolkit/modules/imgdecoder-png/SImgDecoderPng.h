@@ -25,6 +25,10 @@ private:
 // out as premultiplied native ARGB32.
 class SImgDecoderPng : public SObjectImpl<IImgDecoderFactory> {
 public:
+    // Larger images are refused: no skin needs them.
+    static constexpr int kMaxSide = 16384;
+    static constexpr int64_t kMaxPixels = int64_t(4096) * 4096;
+
     bool DecodeImage(const void* pBuf, size_t nSize, IImgX** ppImg) override;
     const wchar_t* GetDescription() const override { return L"png"; }
 };
