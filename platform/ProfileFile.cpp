@@ -244,7 +244,7 @@ bool ProfileWriteStrings(const std::wstring& path, const std::wstring& section,
         end = lines.size();
     }
     for (const auto& [key, value] : keyValues) {
-        const std::wstring entry = TrimProfileBlanks(key) + L"=" + value;
+        const std::wstring entry = FormatProfileEntry(key, value);
         size_t index = 0;
         std::wstring oldValue;
         if (FindEntry(text, section, key, index, oldValue)) {

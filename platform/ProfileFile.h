@@ -30,7 +30,9 @@ uint32_t ProfileReadInt(const std::wstring& section, const std::wstring& key, ui
 // Sets the keys in the section, in the given order: an existing key has its
 // line replaced, a new one goes after the section's last entry, a missing
 // section is appended. Everything else, the encoding and the line ends are
-// kept; a missing file is created. The file is replaced through a temporary
+// kept; a missing file is created. A value with blanks at an end, or inside a
+// pair of quotes, is written in quotes so it reads back whole. The file is
+// replaced through a temporary
 // file and a rename, so it is never left half written. False (and a log
 // line) when the file cannot be read or written, or when a name or value
 // would not read back as written (line breaks, '=' in a key, ']' in a section).

@@ -175,3 +175,11 @@ bool ParseProfileEntry(const std::wstring& trimmedLine, std::wstring& key, std::
         value = value.substr(1, value.size() - 2);
     return true;
 }
+
+std::wstring FormatProfileEntry(const std::wstring& key, const std::wstring& value) {
+    const bool bTrimmed = !value.empty() && (IsBlank(value.front()) || IsBlank(value.back()));
+    const bool bQuoted =
+        value.size() >= 2 && (value[0] == L'"' || value[0] == L'\'') && value.back() == value[0];
+    const std::wstring strKey = TrimProfileBlanks(key) + L"=";
+    return bTrimmed || bQuoted ? strKey + L"\"" + value + L"\"" : strKey + value;
+}

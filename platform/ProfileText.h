@@ -34,3 +34,6 @@ bool ParseProfileHeader(const std::wstring& trimmedLine, std::wstring& name);
 // "key = value" gives true and the trimmed key and unquoted value; comments,
 // lines without '=' and lines with an empty key give false.
 bool ParseProfileEntry(const std::wstring& trimmedLine, std::wstring& key, std::wstring& value);
+// "key=value" that ParseProfileEntry reads back as the trimmed key and
+// exactly value: a value the reader would trim or unquote goes in quotes.
+std::wstring FormatProfileEntry(const std::wstring& key, const std::wstring& value);
