@@ -5,7 +5,7 @@
 
 namespace SOUI {
 
-struct IObject;
+class IObject;
 
 // Creates objects by their layout class name ("imgbtn", "imglist").
 class SObjectFactoryMgr {
