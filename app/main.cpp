@@ -1,6 +1,8 @@
 // The installer's process entry: brings up libcurl and the toolkit, shows the
 // main window, runs the message loop until it is gone and takes everything
 // down again in reverse order.
+#include <glib-unix.h>
+#include <signal.h>
 #include <unistd.h>
 #include <pugixml.hpp>
 
@@ -8,6 +10,7 @@
 
 #include "app/ComponentLoader.h"
 #include "http/ClusterCurl.h"
+#include "platform/CFileLock.h"
 #include "platform/SystemInfo.h"
 #include "platform/TextConvert.h"
 #include "platform/WriteLog.h"
@@ -18,6 +21,8 @@
 #include "toolkit/res/SApplication.h"
 #include "toolkit/res/SResProviderModule.h"
 #include "ui/CMainDlg.h"
+#include "ui/CMsgBoxDlg.h"
+#include "ui/UiText.h"
 #include "ui/resources/NamedIds.h"
 #include "ui/resources/TovadocResources.h"
 
@@ -69,6 +74,28 @@ IResProvider* CreateOwnResources() {
     return nullptr;
 }
 
+// A request to end (SIGTERM, SIGINT, SIGHUP) closes the installer as its
+// close button does, from the main loop, so the usual teardown runs.
+gboolean CloseOnSignal(gpointer pMainDlg) {
+    WriteLogA("main: asked to end by a signal; closing\n");
+    static_cast<CMainDlg*>(pMainDlg)->SendMessage(WM_CLOSE);
+    return G_SOURCE_CONTINUE;
+}
+
+// Two installers started from one folder would download into the same
+// files: the second says so and ends. A folder where no lock file can be
+// made (read-only) is not shared that way, so the run goes on there.
+bool TakeFolderLock(CFileLock& lock) {
+    const std::string strPath = WideToAnsi(GetExeDirectory()) + "/TovadocInstaller.lock";
+    if (lock.TryLock(strPath) != CFileLock::Result::Busy) {
+        return true;
+    }
+    WriteLogA("main: another installation is running from this folder [%s]\n", strPath.c_str());
+    CMsgBoxDlg dlg(Tr(L"install_running", L"install_tip"), 2);
+    dlg.DoModal(nullptr);
+    return false;
+}
+
 int RunInstaller(ComponentLoader& loader, IRenderFactory* pRender) {
     auto* pApp = new SApplication(pRender, nullptr, L"SOUIHOST", new SObjectDefaultRegister());
     IResProvider* pSys = nullptr;
@@ -88,13 +115,22 @@ int RunInstaller(ComponentLoader& loader, IRenderFactory* pRender) {
 
     auto* pCenter = new SNotifyCenter;
     int nRet = 1;
-    {
+    CFileLock folderLock;
+    if (TakeFolderLock(folderLock)) {
         CMainDlg dlgMain;
         if (dlgMain.Create(nullptr)) {
             dlgMain.SendMessage(WM_INITDIALOG);
             dlgMain.CenterWindow(nullptr);
             dlgMain.ShowWindow(SW_SHOWNORMAL);
+            guint nSignalSources[3];
+            int nSource = 0;
+            for (int nSignal : {SIGTERM, SIGINT, SIGHUP}) {
+                nSignalSources[nSource++] = g_unix_signal_add(nSignal, CloseOnSignal, &dlgMain);
+            }
             nRet = pApp->Run(nullptr);
+            for (guint nId : nSignalSources) {
+                g_source_remove(nId);
+            }
         } else {
             WriteLogA("main: the main window cannot be created\n");
         }

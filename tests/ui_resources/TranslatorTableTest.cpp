@@ -39,6 +39,8 @@ const Message kMessages[] = {
     {"install_tip", "dir_error", "当前安装路径无法创建,请重新指定!",
      "The install directory is invalid. Please reassign it!"},
     {"install_tip", "open_dir", "从下面选文件夹目录:", "Select Folder directory:"},
+    {"install_tip", "install_running", "另一个安装程序正在从此文件夹运行,请等它结束!",
+     "Another installation is running from this folder. Please wait until it ends."},
     {"msg_tip", "net_check", "检测Net环境", "Detection NET environment"},
     {"msg_tip", "down_net", "下载 Net Framework 组件", "Download net framework 4.0"},
     {"msg_tip", "down_net_error", "下载 Net Framework 组件失败",

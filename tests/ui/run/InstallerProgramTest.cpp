@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "DemoServerProcess.h"
+#include "platform/CFileLock.h"
 #include "support/TempDir.h"
 
 namespace fs = std::filesystem;
@@ -110,6 +111,18 @@ protected:
     }
 
     void ShowAndClose(const std::string& strTitle);
+    // The id of the program's first visible window, empty after 30 s.
+    std::string FindWindow() {
+        std::string strWindow;
+        for (int i = 0; i < 300 && strWindow.empty(); ++i) {
+            strWindow = Capture("xdotool search --onlyvisible --pid " + std::to_string(m_pid) +
+                                " 2>/dev/null | head -n 1");
+            if (strWindow.empty()) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            }
+        }
+        return strWindow;
+    }
 
     // Nothing here may reach beyond this machine.
     const std::string m_strDeadUrls =
@@ -125,14 +138,7 @@ protected:
 // with the caption's close button; the exit code must be 0.
 void TovadocInstaller::ShowAndClose(const std::string& strTitle) {
     ASSERT_TRUE(Start());
-    std::string strWindow;
-    for (int i = 0; i < 300 && strWindow.empty(); ++i) {
-        strWindow = Capture("xdotool search --onlyvisible --pid " + std::to_string(m_pid) +
-                            " 2>/dev/null | head -n 1");
-        if (strWindow.empty()) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        }
-    }
+    std::string strWindow = FindWindow();
     ASSERT_FALSE(strWindow.empty()) << testsupport::ReadFile(m_log);
     EXPECT_EQ(Capture("xdotool getwindowname " + strWindow), strTitle);
 
@@ -200,6 +206,39 @@ TEST_F(TovadocInstaller, WithoutItsDrawingModulesItStopsAndSaysSo) {
             << testsupport::ReadFile(m_log);
         fs::rename(m_tmp / pszModule, m_dir / pszModule);
     }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(TovadocInstaller, ASecondInstallerInTheSameFolderSaysSoAndDoesNotStart) {
+    if (!getenv("DISPLAY")) {
+        GTEST_SKIP() << "no X display (scripts/test.sh starts Xvfb)";
+    }
+    const std::string strLock = (m_dir / "TovadocInstaller.lock").string();
+    // A running installer holds its folder: nobody else gets the lock.
+    ASSERT_TRUE(Start());
+    ASSERT_FALSE(FindWindow().empty()) << testsupport::ReadFile(m_log);
+    CFileLock other;
+    EXPECT_EQ(other.TryLock(strLock), CFileLock::Result::Busy);
+    kill(m_pid, SIGKILL);
+    EXPECT_NE(WaitExit(30), -1);
+    // ... until it dies, however it dies.
+    ASSERT_EQ(other.TryLock(strLock), CFileLock::Result::Locked);
+
+    // With the folder held, a new installer shows its message box instead of
+    // the main window, and ends when the box is closed.
+    ASSERT_TRUE(Start());
+    std::string strWindow = FindWindow();
+    ASSERT_FALSE(strWindow.empty()) << testsupport::ReadFile(m_log);
+    std::string strGeometry = Capture("xdotool getwindowgeometry " + strWindow);
+    EXPECT_EQ(strGeometry.find("806x488"), std::string::npos) << strGeometry;
+    EXPECT_NE(testsupport::ReadFile(m_log).find("another installation is running"),
+              std::string::npos);
+    Capture("xdotool windowactivate --sync " + strWindow + " 2>/dev/null; xdotool key --window " +
+            strWindow + " Escape");
+    EXPECT_EQ(WaitExit(30), 1) << testsupport::ReadFile(m_log);
 }
 
 }  // namespace
