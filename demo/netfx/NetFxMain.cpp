@@ -4,9 +4,11 @@
 #include <cstdio>
 #include <string>
 
+#include "demo/common/SlowInstall.h"
 #include "platform/CRegSettings.h"
 
 int main() {
+    DemoSlowInstall();
     const std::wstring kKey = L"Software\\Microsoft\\NET Framework Setup\\NDP\\v4";
     std::string strPath;
     for (const wchar_t* profile : {L"\\Client", L"\\Full"}) {

@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "demo/common/SlowInstall.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -154,5 +156,6 @@ int main(int argc, char** argv) {
                      "usage: TovadocSetup.exe /VERYSILENT /SUPPRESSMSGBOXES /DIR=<folder>\n");
         return kUsage;
     }
+    DemoSlowInstall();
     return Install(strDir);
 }

@@ -66,7 +66,8 @@ CDemoServer::CDemoServer(DemoServerOptions options)
         [this](const httplib::Request& req, httplib::Response& res) { OnStatistics(req, res); });
     server.set_error_handler([this](const httplib::Request& req, httplib::Response& res) {
         // Handlers that wrote their own answer have already reported it.
-        if (!res.body.empty()) return;
+        if (!res.body.empty())
+            return;
         res.set_content("not found\n", "text/plain");
         Print(req.method + " " + req.path + " -> " + std::to_string(res.status));
     });
@@ -190,6 +191,10 @@ bool CDemoServer::DecodeStatistics(const std::string& strBody, std::string& strJ
 }
 
 void CDemoServer::OnStatistics(const httplib::Request& req, httplib::Response& res) {
+    // A slow statistics server, in steps so that stopping is not held up.
+    for (int nWaited = 0; nWaited < m_options.nStatsDelayMs && !m_bStopping; nWaited += 10) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
     std::string line, reason;
     if (!DecodeStatistics(req.body, line, reason)) {
         Print("POST " + req.path + " -> 400 (" + reason + ")");

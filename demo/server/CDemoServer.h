@@ -18,6 +18,7 @@ struct DemoServerOptions {
     std::string strNetMode = "ok";   // ok | fail (installer exits 1) | missing (404)
     std::string strPackMode = "ok";  // ok | fail (exits 3) | hang (never ends) | missing (404)
     int nSlowMs = 0;                 // pause after every 16 KiB of a download body
+    int nStatsDelayMs = 0;           // pause before answering a statistics post
 };
 
 // The product's download and statistics servers in one, on 127.0.0.1:

@@ -18,7 +18,8 @@ namespace {
 void Usage() {
     std::fprintf(stderr,
                  "usage: tovadoc-demo-server [--port N] [--files DIR] [--stats FILE]\n"
-                 "         [--net ok|fail|missing] [--pack ok|fail|hang|missing] [--slow-ms N]\n");
+                 "         [--net ok|fail|missing] [--pack ok|fail|hang|missing] [--slow-ms N]\n"
+                 "         [--stats-delay-ms N]\n");
 }
 
 }  // namespace
@@ -48,6 +49,8 @@ int main(int argc, char** argv) {
             options.strPackMode = value;
         else if (arg == "--slow-ms")
             options.nSlowMs = std::atoi(value.c_str());
+        else if (arg == "--stats-delay-ms")
+            options.nStatsDelayMs = std::atoi(value.c_str());
         else {
             Usage();
             return 2;

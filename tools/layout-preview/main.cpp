@@ -1,6 +1,9 @@
 // Renders a layout off-screen to a PNG of the window's size, or shows it in a
-// real window until that is closed:
-//   layout-preview LAYOUT:XML_MAINWND [--page N] [--lang zh|en|none] (-o FILE.png | --show)
+// real window until that is closed, or lists where its named windows are
+// (scripts that click on the real window use it):
+//   layout-preview LAYOUT:XML_MAINWND [--page N] [--lang zh|en|none]
+//                  (-o FILE.png | --show | --rects)
+#include <clocale>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -16,7 +19,7 @@ namespace {
 int Usage() {
     std::fprintf(stderr,
                  "usage: layout-preview LAYOUT:NAME [--page N] [--lang zh|en|none] "
-                 "(-o FILE.png | --show)\n");
+                 "(-o FILE.png | --show | --rects)\n");
     return 2;
 }
 
@@ -41,6 +44,19 @@ SOUI::STabCtrl* FindTab(SOUI::SWindow* pWnd) {
     return nullptr;
 }
 
+// "name left top right bottom" in window coordinates, one line for each
+// named window, in tree order.
+void PrintRects(SOUI::SWindow* pWnd) {
+    if (!pWnd->GetNameStr().empty()) {
+        const SOUI::CRect& rc = pWnd->GetWindowRect();
+        std::printf("%ls %d %d %d %d\n", pWnd->GetNameStr().c_str(), rc.left, rc.top, rc.right,
+                    rc.bottom);
+    }
+    for (size_t i = 0; i < pWnd->GetChildrenCount(); ++i) {
+        PrintRects(pWnd->GetChild(i));
+    }
+}
+
 // On screen, closing the window (or Escape) ends the preview, whatever the
 // layout says about being the application's main window.
 class CPreviewWnd : public SOUI::SHostWnd {
@@ -61,6 +77,7 @@ int main(int argc, char** argv) {
     const char* pszLayout = nullptr;
     const char* pszOut = nullptr;
     bool bShow = false;
+    bool bRects = false;
     int nPage = -1;
     PreviewLang lang = PreviewLang::Chinese;
     for (int i = 1; i < argc; ++i) {
@@ -85,13 +102,15 @@ int main(int argc, char** argv) {
             pszOut = argv[++i];
         } else if (!std::strcmp(argv[i], "--show")) {
             bShow = true;
+        } else if (!std::strcmp(argv[i], "--rects")) {
+            bRects = true;
         } else if (argv[i][0] != '-' && !pszLayout) {
             pszLayout = argv[i];
         } else {
             return Usage();
         }
     }
-    if (!pszLayout || !pszOut == !bShow) {
+    if (!pszLayout || (pszOut != nullptr) + bShow + bRects != 1) {
         return Usage();
     }
     // Says why on standard error when there is no display.
@@ -114,6 +133,11 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "layout-preview: no page %d in %s\n", nPage, pszLayout);
             return 1;
         }
+    }
+    if (bRects) {
+        std::setlocale(LC_CTYPE, "C.UTF-8");
+        PrintRects(&wnd);
+        return 0;
     }
     if (bShow) {
         wnd.CenterWindow();
