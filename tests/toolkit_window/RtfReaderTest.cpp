@@ -77,6 +77,26 @@ TEST(RtfReader, BadInputFailsWithoutCrashing) {
     EXPECT_EQ(doc.GetText(), L"x");
 }
 
+TEST(RtfReader, ABadByteOrCodeCostsOnlyItself) {
+    // (input, text): a byte GBK does not know, a lead byte at the end of a
+    // run, and \uN values that name no character, whose fallback shows.
+    const std::pair<const char*, std::wstring> kCases[] = {
+        {"{\\rtf1\\'c4\\'e3\\'ff\\'ba\\'c3}", L"你\xfffd好"},
+        {"{\\rtf1\\'c4\\'e3\\'ba}", L"你\xfffd"},
+        {"{\\rtf1 a\\u99999999999?b}", L"a?b"},
+        {"{\\rtf1 a\\u-2147483648?b\\u65535 c\\u0 d\\u-32769 e}", L"a?bcde"},
+        {"{\\rtf1 a\\u-32768?b\\u65533?c}",
+         L"a\x8000"
+         L"b\xfffd"
+         L"c"},
+    };
+    for (const auto& [pszRtf, strText] : kCases) {
+        SRtfDocument doc;
+        ASSERT_TRUE(SRtfReader::Read(pszRtf, doc)) << pszRtf;
+        EXPECT_EQ(doc.GetText(), strText) << pszRtf;
+    }
+}
+
 TEST(RtfReader, LicenceDocuments) {
     std::string strCn = Resource("RTF", "RTF_PROTOCOL_RTF");
     std::string strEn = Resource("RTF", "RTF_PROTOCOL_RTF_EN");
