@@ -163,6 +163,27 @@ TEST_F(HostWnd, ModalDialogEndsOnEscapeWithParentInsensitive) {
     EXPECT_FALSE(dlg.IsWindow());
 }
 
+TEST_F(HostWnd, ClosingTheParentEndsTheDialogsOverIt) {
+    // The window may be closed from code while dialogs run over it (the
+    // installer does so on SIGTERM): they end with it.
+    SHostWnd wndMain(L"LAYOUT:XML_MAINWND");
+    ASSERT_TRUE(wndMain.Create());
+    SHostDialog dlgOuter(L"LAYOUT:XML_PROTOCOLDLG_WND");
+    SHostDialog dlgInner(L"LAYOUT:XML_MSGBOX_DLG");
+    CHangGuard guardOuter(dlgOuter);
+    CHangGuard guardInner(dlgInner);
+    int nInner = 0;
+    SMessageLoop::PostTask([&] {
+        SMessageLoop::PostTask([&] { wndMain.SendMessage(WM_CLOSE); });
+        nInner = dlgInner.DoModal(&dlgOuter);
+    });
+    EXPECT_EQ(dlgOuter.DoModal(&wndMain), IDCANCEL);
+    EXPECT_EQ(nInner, IDCANCEL);
+    EXPECT_FALSE(wndMain.IsWindow());
+    EXPECT_FALSE(dlgOuter.IsWindow());
+    EXPECT_FALSE(dlgInner.IsWindow());
+}
+
 TEST_F(HostWnd, DialogCloseButtonWithCancelIdEndsIt) {
     SHostWnd wndMain(L"LAYOUT:XML_MAINWND");
     ASSERT_TRUE(wndMain.Create());

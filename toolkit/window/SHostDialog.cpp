@@ -12,6 +12,11 @@ int SHostDialog::DoModal(SHostWnd* pParent) {
     }
     m_nRetCode = IDCANCEL;
     m_bModal = true;
+    SHostDialog* pPrevModal = nullptr;
+    if (pParent) {
+        pPrevModal = pParent->m_pModalChild;
+        pParent->m_pModalChild = this;
+    }
     SendMessage(WM_INITDIALOG);
     int nCode = m_nRetCode;
     // An init handler may end the dialog before it ever shows.
@@ -19,6 +24,9 @@ int SHostDialog::DoModal(SHostWnd* pParent) {
         CenterWindow(pParent);
         ShowWindow(SW_SHOW);
         nCode = m_pBackend->RunModalLoop(pParent ? pParent->GetBackend() : nullptr);
+    }
+    if (pParent) {
+        pParent->m_pModalChild = pPrevModal;
     }
     m_bModal = false;
     ShowWindow(SW_HIDE);
@@ -32,6 +40,10 @@ void SHostDialog::EndDialog(int nCode) {
     }
     m_nRetCode = nCode;
     m_bModal = false;
+    // A dialog over this one ends first: its loop runs inside this one's.
+    if (m_pModalChild) {
+        m_pModalChild->EndDialog(IDCANCEL);
+    }
     if (m_pBackend) {
         m_pBackend->EndModalLoop(nCode);
     }

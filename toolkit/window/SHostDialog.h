@@ -8,8 +8,8 @@ enum : int { IDOK = 1, IDCANCEL = 2 };
 
 // A host window run modally: DoModal returns the code given to EndDialog.
 // A command from a control with ID IDOK or IDCANCEL that the event map
-// leaves unhandled ends the dialog with that ID; so do Escape and a close
-// request (IDCANCEL).
+// leaves unhandled ends the dialog with that ID; so do Escape, a close
+// request and the end of its parent window (IDCANCEL).
 class SHostDialog : public SHostWnd {
 public:
     SOUI_CLASS_NAME(L"hostdlg")

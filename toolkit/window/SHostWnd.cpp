@@ -13,6 +13,7 @@
 #include "toolkit/render/SStrUtil.h"
 #include "toolkit/res/SApplication.h"
 #include "toolkit/window/COffscreenBackend.h"
+#include "toolkit/window/SHostDialog.h"
 
 namespace SOUI {
 
@@ -576,6 +577,9 @@ void SHostWnd::OnBackendDestroyed() {
         return;
     }
     m_bDestroyed = true;
+    if (m_pModalChild) {
+        m_pModalChild->EndDialog(IDCANCEL);
+    }
     STimerManager::KillAllTimers(this);
     m_pCapture = nullptr;
     LRESULT lResult = 0;

@@ -15,6 +15,7 @@
 namespace SOUI {
 
 class COffscreenBackend;
+class SHostDialog;
 class SObjectFactoryMgr;
 
 class SHostWnd : public SWindow,
@@ -105,6 +106,8 @@ public:
     SWindow* GetHover() const { return m_pHover; }
 
 protected:
+    friend class SHostDialog;  // registers itself as the modal child of its parent
+
     // Escape: nothing for a plain window; dialogs end.
     virtual void OnEscape() {}
     // After the native window is gone.
@@ -127,6 +130,9 @@ protected:
     std::map<std::wstring, IFontS*> m_mapFonts;
     std::vector<IBitmapS*> m_icons;
     bool m_bAppMain = false;
+    // The dialog running modally over this window: it ends when this
+    // window goes, as an owned window does, so its loop cannot outlive it.
+    SHostDialog* m_pModalChild = nullptr;
     bool m_bLoading = false;
     bool m_bInLayout = false;
     bool m_bDestroyed = false;
