@@ -13,9 +13,7 @@ name="${1:-all}"
 seconds="${2:-60}"
 build_dir="${FUZZ_BUILD_DIR:-$root/build-fuzz}"
 
-if ! command -v clang++ >/dev/null; then
-  "$root/scripts/install-deps.sh" >&2
-fi
+"$root/scripts/install-deps.sh" >&2
 
 targets=()
 for dir in "$root"/fuzz/*/; do

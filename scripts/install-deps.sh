@@ -12,6 +12,7 @@ packages=(
   xvfb xdotool imagemagick x11-utils
   libbenchmark-dev curl nginx-light
   ca-certificates openssl python3
+  clang libclang-rt-14-dev
 )
 
 missing=()
