@@ -62,6 +62,47 @@ bool IsHeldByOtherProcess(int err) {
     return err == EBUSY || err == ETXTBSY;
 }
 
+bool IsOutOfSpace(int err) {
+    return err == ENOSPC || err == EDQUOT || err == EFBIG;
+}
+
+TransferFailure ClassifyCurlCode(CURLcode rc) {
+    switch (rc) {
+        case CURLE_OK:
+            return TransferFailure::None;
+        case CURLE_COULDNT_RESOLVE_PROXY:
+        case CURLE_COULDNT_RESOLVE_HOST:
+        case CURLE_COULDNT_CONNECT:
+            return TransferFailure::Unreachable;
+        case CURLE_OPERATION_TIMEDOUT:
+            return TransferFailure::TimedOut;
+        case CURLE_PARTIAL_FILE:
+        case CURLE_GOT_NOTHING:
+        case CURLE_SEND_ERROR:
+        case CURLE_RECV_ERROR:
+        case CURLE_HTTP2:
+        case CURLE_HTTP2_STREAM:
+            return TransferFailure::CutOff;
+        case CURLE_PEER_FAILED_VERIFICATION:
+        case CURLE_SSL_CONNECT_ERROR:
+        case CURLE_SSL_CERTPROBLEM:
+        case CURLE_SSL_CACERT_BADFILE:
+        case CURLE_SSL_ISSUER_ERROR:
+        case CURLE_SSL_PINNEDPUBKEYNOTMATCH:
+            return TransferFailure::Certificate;
+        case CURLE_WRITE_ERROR:
+            return TransferFailure::LocalFile;
+        case CURLE_ABORTED_BY_CALLBACK:
+            return TransferFailure::Cancelled;
+        default:
+            return TransferFailure::Other;
+    }
+}
+
+TransferFailure LocalFailure(int err) {
+    return IsOutOfSpace(err) ? TransferFailure::DiskFull : TransferFailure::LocalFile;
+}
+
 }  // namespace
 
 ClusterCurl::ClusterCurl()
@@ -126,11 +167,12 @@ bool ClusterCurl::isCancelled() const {
 
 CurlResult ClusterCurl::noHandleResult() const {
     WriteLogA("curl_easy_init() failed: m_pCurl == NULL\n");
-    return {-1, "m_pCurl == NULL"};
+    return {-1, "m_pCurl == NULL", TransferFailure::Other};
 }
 
 CurlResult ClusterCurl::cancelledResult() const {
-    CurlResult result{CURLE_ABORTED_BY_CALLBACK, curl_easy_strerror(CURLE_ABORTED_BY_CALLBACK)};
+    CurlResult result{CURLE_ABORTED_BY_CALLBACK, curl_easy_strerror(CURLE_ABORTED_BY_CALLBACK),
+                      TransferFailure::Cancelled};
     WriteLogA("curl send msg error: pRes=%s, lResCode=%ld \n", result.strMsg.c_str(),
               result.lResCode);
     return result;
@@ -211,12 +253,16 @@ CurlResult ClusterCurl::performAndCollect() {
     long status = 0;
     curl_easy_getinfo(m_pCurl, CURLINFO_RESPONSE_CODE, &status);
     result.lResCode = status;
+    result.eFailure = TransferFailure::None;
     if (rc != CURLE_OK || status != 200) {
         // A status counts only for an answer libcurl completed. An error
         // status already received is kept: it says more than the library code.
         bool keepStatus = status >= 400 && rc != CURLE_ABORTED_BY_CALLBACK;
-        if (status == 0 || (rc != CURLE_OK && !keepStatus))
+        result.eFailure = TransferFailure::HttpStatus;
+        if (status == 0 || (rc != CURLE_OK && !keepStatus)) {
             result.lResCode = rc;
+            result.eFailure = ClassifyCurlCode(rc);
+        }
         WriteLogA("curl send msg error: pRes=%s, lResCode=%ld \n", result.strMsg.c_str(),
                   result.lResCode);
     }
@@ -274,6 +320,17 @@ size_t ClusterCurl::httpDataWriter(char* data, size_t size, size_t count, void* 
     return size * count;
 }
 
+size_t ClusterCurl::fileDataWriter(char* data, size_t size, size_t count, void* client) {
+    auto* self = static_cast<ClusterCurl*>(client);
+    errno = 0;
+    const size_t nWritten = fwrite(data, size, count, self->m_pFile);
+    // libcurl only learns that the write fell short; keep why, so a full
+    // disk can be told from other failures.
+    if (nWritten != count && self->m_nWriteErrno == 0)
+        self->m_nWriteErrno = errno != 0 ? errno : EIO;
+    return nWritten * size;
+}
+
 int ClusterCurl::cancelProgress(void* client, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
     return static_cast<ClusterCurl*>(client)->isCancelled() ? 1 : 0;
 }
@@ -314,6 +371,7 @@ void ClusterCurl::renameIntoPlace(const std::string& tempPath, const std::string
             return;
         if (RenameNoReplace(tempPath, targetPath) == 0) {
             result.lResCode = 200;
+            result.eFailure = TransferFailure::None;
             return;
         }
         int err = errno;
@@ -332,6 +390,7 @@ void ClusterCurl::renameIntoPlace(const std::string& tempPath, const std::string
         if (bGiveUp) {
             snprintf(message, sizeof(message), "rename error lasterror=[%d]", err);
             result.strMsg = message;
+            result.eFailure = LocalFailure(err);
             WriteLogA("%s", message);
             return;
         }
@@ -346,7 +405,7 @@ CurlResult ClusterCurl::downloadFile(const std::string& url, const std::string& 
         return cancelledResult();
 
     char message[kMessageBytes];
-    CurlResult result{-1, ""};
+    CurlResult result{-1, "", TransferFailure::Other};
     FILE* file = nullptr;
     try {
         m_dLastProgress = 0;
@@ -355,7 +414,7 @@ CurlResult ClusterCurl::downloadFile(const std::string& url, const std::string& 
             snprintf(message, sizeof(message), "save dir=%s is not exsit\xEF\xBC\x81",
                      saveDir.c_str());
             WriteLogA("%s", message);
-            return {-1, message};
+            return {-1, message, TransferFailure::LocalFile};
         }
         const std::string targetPath = saveDir + "/" + fileName;
         const std::string tempPath = targetPath + ".temp";
@@ -366,23 +425,29 @@ CurlResult ClusterCurl::downloadFile(const std::string& url, const std::string& 
 
         file = OpenForWriting(tempPath);
         if (file == nullptr) {
-            snprintf(message, sizeof(message), "downloadFile open file error(%d), %s", errno,
+            const int err = errno;
+            snprintf(message, sizeof(message), "downloadFile open file error(%d), %s", err,
                      targetPath.c_str());
             WriteLogA("%s", message);
-            return {-1, message};
+            return {-1, message, LocalFailure(err)};
         }
 
         curl_easy_setopt(m_pCurl, CURLOPT_HTTPGET, 1L);
         curl_easy_setopt(m_pCurl, CURLOPT_URL, url.c_str());
         setCommonOptions();
-        curl_easy_setopt(m_pCurl, CURLOPT_WRITEFUNCTION, &fwrite);
-        curl_easy_setopt(m_pCurl, CURLOPT_WRITEDATA, file);
+        m_nWriteErrno = 0;
+        curl_easy_setopt(m_pCurl, CURLOPT_WRITEFUNCTION, &ClusterCurl::fileDataWriter);
+        curl_easy_setopt(m_pCurl, CURLOPT_WRITEDATA, this);
+        m_pFile = file;
         // Fewer, larger reads and writes for packages of hundreds of MiB.
         curl_easy_setopt(m_pCurl, CURLOPT_BUFFERSIZE, kDownloadBufferBytes);
         curl_easy_setopt(m_pCurl, CURLOPT_NOPROGRESS, 0L);
         curl_easy_setopt(m_pCurl, CURLOPT_XFERINFOFUNCTION, &ClusterCurl::downloadProgress);
         curl_easy_setopt(m_pCurl, CURLOPT_XFERINFODATA, this);
         CurlResult transfer = performAndCollect();
+        m_pFile = nullptr;
+        if (transfer.lResCode == CURLE_WRITE_ERROR)
+            transfer.eFailure = LocalFailure(m_nWriteErrno);
 
         if (m_bReceiverThrew)
             throw std::runtime_error("progress receiver");
@@ -400,7 +465,7 @@ CurlResult ClusterCurl::downloadFile(const std::string& url, const std::string& 
         if (result.lResCode == 200 && closeErr != 0) {
             snprintf(message, sizeof(message), "downloadFile close file error(%d), %s", closeErr,
                      targetPath.c_str());
-            result = {-1, message};
+            result = {-1, message, LocalFailure(closeErr)};
         }
         if (result.lResCode != 200) {
             WriteLogA("%s", result.strMsg.c_str());
@@ -411,10 +476,12 @@ CurlResult ClusterCurl::downloadFile(const std::string& url, const std::string& 
         renameIntoPlace(tempPath, targetPath, result);
     } catch (...) {
         int err = errno;
+        m_pFile = nullptr;
         if (file != nullptr)
             fclose(file);
         snprintf(message, sizeof(message), "downloadFile api exception(%d)\n", err);
         result.strMsg = message;
+        result.eFailure = TransferFailure::Other;
         WriteLogA("%s", message);
     }
     return result;

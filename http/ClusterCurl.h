@@ -2,6 +2,7 @@
 #include <curl/curl.h>
 
 #include <atomic>
+#include <cstdio>
 #include <string>
 
 #include "http/AppExit.h"
@@ -49,6 +50,7 @@ public:
 
 private:
     static size_t httpDataWriter(char* data, size_t size, size_t count, void* target);
+    static size_t fileDataWriter(char* data, size_t size, size_t count, void* client);
     static int downloadProgress(void* client, curl_off_t dlTotal, curl_off_t dlNow,
                                 curl_off_t ulTotal, curl_off_t ulNow);
     static int cancelProgress(void* client, curl_off_t dlTotal, curl_off_t dlNow,
@@ -74,4 +76,7 @@ private:
     const CCancelToken* m_pCancel;
     // A receiver threw inside libcurl's callback; the transfer was aborted.
     bool m_bReceiverThrew;
+    // The file a download writes into, and why its last write fell short.
+    FILE* m_pFile = nullptr;
+    int m_nWriteErrno = 0;
 };

@@ -117,7 +117,8 @@ void CInstallMgr::IntallSoftware() {
     AfterInstall();
 }
 
-void CInstallMgr::FireInstallEvent(int nPercent, int nState, const SOUI::SStringW& strMessage) {
+void CInstallMgr::FireInstallEvent(int nPercent, int nState, const SOUI::SStringW& strMessage,
+                                   const InstallFailureReason& reason) {
     std::lock_guard<std::mutex> guard(m_fireLock);
     if (m_cancel.IsCancelled())
         return;
@@ -131,6 +132,8 @@ void CInstallMgr::FireInstallEvent(int nPercent, int nState, const SOUI::SString
     pEvt->nPercent = nPercent;
     pEvt->nState = nState;
     pEvt->strMessage = strMessage;
+    pEvt->strReason = reason.strKey;
+    pEvt->nReasonValue = reason.nValue;
     // The centre owns the event from here on.
     pCenter->FireEventAsync(pEvt);
 }

@@ -5,6 +5,7 @@
 #include <string>
 #include <thread>
 
+#include "install/FailureReason.h"
 #include "platform/CCancelToken.h"
 #include "toolkit/core/SObjectImpl.h"
 #include "toolkit/core/SString.h"
@@ -29,7 +30,9 @@ public:
     // The step driver.
     void IntallSoftware();
     // The one way the worker reports. Nothing is fired once m_cancel is set.
-    void FireInstallEvent(int nPercent, int nState, const SOUI::SStringW& strMessage);
+    // A failed stage passes the reason the user is shown.
+    void FireInstallEvent(int nPercent, int nState, const SOUI::SStringW& strMessage,
+                          const InstallFailureReason& reason = {});
 
     // True once a worker was created, also after it ended.
     bool HasInstallThread() const { return m_hThread.joinable(); }

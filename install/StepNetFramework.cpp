@@ -25,7 +25,7 @@ bool CInstallMgr::DownNetFile() {
     }
     WriteLog(L"%s error 下载net包失败 reason=%s", L"CInstallMgr::DownNetFile",
              AnsiToWide(result.strMsg).c_str());
-    FireInstallEvent(40, -1, L"down_net_error");
+    FireInstallEvent(40, -1, L"down_net_error", ReasonForTransfer(result));
     return false;
 }
 
@@ -40,6 +40,7 @@ bool CInstallMgr::InstallNetFile() {
         FireInstallEvent(40, 0, L"instll_net_succeed");
         return true;
     }
-    FireInstallEvent(40, -1, L"instll_net_error");
+    FireInstallEvent(40, -1, L"instll_net_error",
+                     ReasonForInstallerExit(nExitCode, m_nNetInstallTimeoutMs));
     return false;
 }

@@ -24,7 +24,7 @@ bool CInstallMgr::DownInstallFile() {
     }
     WriteLog(L"%s error  下载安装包失败 reason=%s", L"CInstallMgr::DownInstallFile",
              AnsiToWide(result.strMsg).c_str());
-    FireInstallEvent(80, -1, L"down_pack_error");
+    FireInstallEvent(80, -1, L"down_pack_error", ReasonForTransfer(result));
     return false;
 }
 
@@ -39,6 +39,7 @@ bool CInstallMgr::InstallFile() {
         FireInstallEvent(80, 0, L"install_pack_succeed");
         return true;
     }
-    FireInstallEvent(80, -1, L"install_pack_error");
+    FireInstallEvent(80, -1, L"install_pack_error",
+                     ReasonForInstallerExit(nExitCode, m_nPackInstallTimeoutMs));
     return false;
 }

@@ -60,6 +60,7 @@ TEST_F(ClusterCurl, GetAppendsBodyOfOkAnswer) {
     std::string response = "kept:";
     CurlResult result = client.httpGet(m_server.Url("/small"), response);
     EXPECT_EQ(200, result.lResCode);
+    EXPECT_EQ(TransferFailure::None, result.eFailure) << TransferFailureName(result.eFailure);
     EXPECT_EQ(curl_easy_strerror(CURLE_OK), result.strMsg);
     EXPECT_EQ("kept:hello installer", response);
 }
@@ -70,6 +71,7 @@ TEST_F(ClusterCurl, GetOfErrorPageKeepsStatusBodyAndLogs) {
     std::string response;
     CurlResult result = client.httpGet(m_server.Url("/missing"), response);
     EXPECT_EQ(404, result.lResCode);
+    EXPECT_EQ(TransferFailure::HttpStatus, result.eFailure) << TransferFailureName(result.eFailure);
     EXPECT_EQ("No error", result.strMsg);
     EXPECT_EQ("<html>no such package</html>", response);
     EXPECT_NE(std::string::npos,
@@ -126,6 +128,7 @@ TEST_F(ClusterCurl, RedirectsAreFollowedUpToThirtyHops) {
     Client tooLong;
     CurlResult result = tooLong.httpGet(m_server.Url("/hop/31"), response);
     EXPECT_EQ(CURLE_TOO_MANY_REDIRECTS, result.lResCode);
+    EXPECT_EQ(TransferFailure::Other, result.eFailure) << TransferFailureName(result.eFailure);
 }
 
 TEST_F(ClusterCurl, RedirectLoopEndsWithTooManyRedirectsNotTimeout) {
@@ -145,6 +148,8 @@ TEST_F(ClusterCurl, RefusedConnectionGivesLibraryCode) {
     CurlResult result =
         client.httpGet("http://127.0.0.1:" + std::to_string(RefusedPort()) + "/", response);
     EXPECT_EQ(CURLE_COULDNT_CONNECT, result.lResCode);
+    EXPECT_EQ(TransferFailure::Unreachable, result.eFailure)
+        << TransferFailureName(result.eFailure);
     EXPECT_EQ(curl_easy_strerror(CURLE_COULDNT_CONNECT), result.strMsg);
 }
 
@@ -158,6 +163,7 @@ TEST_F(ClusterCurl, ServerThatNeverAnswersTimesOut) {
     CurlResult result =
         client.httpPost("http://127.0.0.1:" + std::to_string(silent.Port()) + "/", "a=1", response);
     EXPECT_EQ(CURLE_OPERATION_TIMEDOUT, result.lResCode);
+    EXPECT_EQ(TransferFailure::TimedOut, result.eFailure) << TransferFailureName(result.eFailure);
     EXPECT_TRUE(response.empty());
     EXPECT_NE(std::string::npos, log.Text().find("lResCode=28 \n]"));
 }
@@ -197,6 +203,8 @@ TEST_F(ClusterCurl, SelfSignedCertificateFailsVerification) {
     std::string response;
     CurlResult result = client.httpGet(server.Url("/"), response);
     EXPECT_EQ(CURLE_PEER_FAILED_VERIFICATION, result.lResCode);
+    EXPECT_EQ(TransferFailure::Certificate, result.eFailure)
+        << TransferFailureName(result.eFailure);
     EXPECT_TRUE(response.empty());
 
     TempDir saveDir;
@@ -215,6 +223,7 @@ TEST_F(ClusterCurl, DownloadReplacesExistingTargetAndLeavesNoTemp) {
     client.setDownCallback(&receiver);
     CurlResult result = client.downloadFile(m_server.Url("/file"), "pack.exe", m_dir.path());
     EXPECT_EQ(200, result.lResCode);
+    EXPECT_EQ(TransferFailure::None, result.eFailure) << TransferFailureName(result.eFailure);
     EXPECT_EQ(curl_easy_strerror(CURLE_OK), result.strMsg);
     EXPECT_EQ(m_body, ReadFile(m_dir / "pack.exe"));
     EXPECT_FALSE(fs::exists(m_dir / "pack.exe.temp"));
@@ -323,6 +332,7 @@ TEST_F(ClusterCurl, MissingSaveFolderTouchesNothing) {
     CurlResult result = client.downloadFile(m_server.Url("/small"), "keep.txt", missing);
     std::string expected = "save dir=" + missing + " is not exsit\xEF\xBC\x81";
     EXPECT_EQ(-1, result.lResCode);
+    EXPECT_EQ(TransferFailure::LocalFile, result.eFailure) << TransferFailureName(result.eFailure);
     EXPECT_EQ(expected, result.strMsg);
     EXPECT_NE(std::string::npos, log.Text().find("[" + expected + "]"));
     EXPECT_EQ(std::vector<std::string>{"keep.txt"}, Listing(m_dir.path()));
@@ -334,6 +344,7 @@ TEST_F(ClusterCurl, ErrorStatusDeletesTempAndOldTarget) {
     Client client;
     CurlResult result = client.downloadFile(m_server.Url("/missing"), "p.exe", m_dir.path());
     EXPECT_EQ(404, result.lResCode);
+    EXPECT_EQ(TransferFailure::HttpStatus, result.eFailure) << TransferFailureName(result.eFailure);
     EXPECT_TRUE(fs::is_empty(m_dir.path()));
     EXPECT_NE(std::string::npos, log.Text().find("lResCode=404 \n][No error]"));
 }
@@ -345,6 +356,8 @@ TEST_F(ClusterCurl, RefusedPortDeletesTempAndOldTarget) {
     CurlResult result = client.downloadFile(
         "http://127.0.0.1:" + std::to_string(RefusedPort()) + "/x", "p.exe", m_dir.path());
     EXPECT_EQ(CURLE_COULDNT_CONNECT, result.lResCode);
+    EXPECT_EQ(TransferFailure::Unreachable, result.eFailure)
+        << TransferFailureName(result.eFailure);
     EXPECT_TRUE(fs::is_empty(m_dir.path()));
 }
 
@@ -355,9 +368,19 @@ TEST_F(ClusterCurl, StallAfterOkStatusIsFailureAndNothingIsRenamed) {
     CurlResult result = client.downloadFile(m_server.Url("/stall"), "p.exe", m_dir.path());
     m_server.Release();
     EXPECT_EQ(CURLE_OPERATION_TIMEDOUT, result.lResCode);
+    EXPECT_EQ(TransferFailure::TimedOut, result.eFailure) << TransferFailureName(result.eFailure);
     EXPECT_EQ(curl_easy_strerror(CURLE_OPERATION_TIMEDOUT), result.strMsg);
     EXPECT_TRUE(fs::is_empty(m_dir.path()));
     EXPECT_NE(std::string::npos, log.Text().find("lResCode=28 \n]"));
+}
+
+TEST_F(ClusterCurl, ConnectionDroppedMidBodyIsCutOffAndNothingIsRenamed) {
+    WriteFile(m_dir / "p.exe", "old");
+    Client client;
+    CurlResult result = client.downloadFile(m_server.Url("/cut"), "p.exe", m_dir.path());
+    EXPECT_EQ(CURLE_PARTIAL_FILE, result.lResCode);
+    EXPECT_EQ(TransferFailure::CutOff, result.eFailure) << TransferFailureName(result.eFailure);
+    EXPECT_TRUE(fs::is_empty(m_dir.path()));
 }
 
 TEST_F(ClusterCurl, UncreatableTempFileReportsTargetPath) {
@@ -371,6 +394,7 @@ TEST_F(ClusterCurl, UncreatableTempFileReportsTargetPath) {
     std::string expected = "downloadFile open file error(" + std::to_string(EISDIR) + "), " +
                            (m_dir / "p.exe").string();
     EXPECT_EQ(-1, result.lResCode);
+    EXPECT_EQ(TransferFailure::LocalFile, result.eFailure) << TransferFailureName(result.eFailure);
     EXPECT_EQ(expected, result.strMsg);
     EXPECT_NE(std::string::npos, log.Text().find("[" + expected + "]"));
     EXPECT_FALSE(fs::exists(m_dir / "p.exe"));
@@ -475,6 +499,7 @@ TEST_F(ClusterCurl, DiskFullDuringTransferIsWriteError) {
         result = client.downloadFile(m_server.Url("/file"), "p.exe", m_dir.path());
     }
     EXPECT_EQ(CURLE_WRITE_ERROR, result.lResCode);
+    EXPECT_EQ(TransferFailure::DiskFull, result.eFailure) << TransferFailureName(result.eFailure);
     EXPECT_TRUE(fs::is_empty(m_dir.path()));
 }
 
@@ -495,6 +520,7 @@ TEST_F(ClusterCurl, DiskFullWhenFlushingAtCloseIsFailure) {
     std::string expected = "downloadFile close file error(" + std::to_string(EFBIG) + "), " +
                            (m_dir / "p.exe").string();
     EXPECT_EQ(-1, result.lResCode);
+    EXPECT_EQ(TransferFailure::DiskFull, result.eFailure) << TransferFailureName(result.eFailure);
     EXPECT_EQ(expected, result.strMsg);
     EXPECT_NE(std::string::npos, log.Text().find("[" + expected + "]"));
     EXPECT_TRUE(fs::is_empty(m_dir.path()));
@@ -521,6 +547,7 @@ TEST_F(ClusterCurl, CancelAbortsStalledDownloadPromptly) {
     canceller.join();
     m_server.Release();
     EXPECT_EQ(CURLE_ABORTED_BY_CALLBACK, result.lResCode);
+    EXPECT_EQ(TransferFailure::Cancelled, result.eFailure) << TransferFailureName(result.eFailure);
     EXPECT_TRUE(fs::is_empty(m_dir.path()));
     // Hang guard only: the default time-out is an hour.
     EXPECT_LT(elapsed, std::chrono::seconds(30));

@@ -146,6 +146,7 @@ TEST_F(InstallWorkflow, FrameworkDownloadFailingGoesOnWithThePackage) {
     for (size_t i = 0; i + 1 < events.size(); ++i) {
         if (events[i].strMessage == L"down_net_error") {
             EXPECT_EQ(events[i].nPercent, 40);
+            EXPECT_EQ(events[i].strReason, L"reason_not_found");
             EXPECT_EQ(events[i + 1].nPercent, 50);
             EXPECT_EQ(events[i + 1].strMessage, L"正在下载安装包...");
         }
@@ -179,6 +180,8 @@ TEST_F(InstallWorkflow, PackageNotFoundEndsTheRunWithoutInstalling) {
     EXPECT_EQ(last.nPercent, 80);
     EXPECT_EQ(last.nState, -1);
     EXPECT_EQ(last.strMessage, L"down_pack_error");
+    EXPECT_EQ(last.strReason, L"reason_not_found");
+    EXPECT_EQ(last.nReasonValue, 404);
     EXPECT_FALSE(fs::exists(m_installerDir / "TovadocSetup.exe"));
     EXPECT_FALSE(HasTempFiles());
     EXPECT_FALSE(fs::exists(m_installDir / "Tovadoc.exe"));
@@ -197,6 +200,8 @@ TEST_F(InstallWorkflow, PackageFailingEndsTheRunAndKeepsThePackage) {
     testsupport::StderrCapture capture;
     auto pMgr = MakeManager();
     EXPECT_EQ(WithoutProgress(RunInstall(*pMgr)), (std::vector<int>{1, 2, 9, 12, 14}));
+    EXPECT_EQ(m_pRun->Events().back().strReason, L"reason_exit_code");
+    EXPECT_EQ(m_pRun->Events().back().nReasonValue, 3);
     pMgr.reset();
     EXPECT_TRUE(fs::exists(m_installerDir / "TovadocSetup.exe"));
     EXPECT_FALSE(fs::exists(m_installDir / "user.ini"));
@@ -217,6 +222,8 @@ TEST_F(InstallWorkflow, PackageHangingPastTheTimeOutIsEnded) {
     pMgr->m_nPackInstallTimeoutMs = 1000;
     EXPECT_EQ(WithoutProgress(RunInstall(*pMgr)), (std::vector<int>{1, 2, 9, 12, 14}));
     EXPECT_EQ(m_pRun->Events().back().strMessage, L"install_pack_error");
+    EXPECT_EQ(m_pRun->Events().back().strReason, L"reason_install_timed_out");
+    EXPECT_EQ(m_pRun->Events().back().nReasonValue, 1);  // minutes, rounded up
 }
 
 TEST_F(InstallWorkflow, FoldersWithBlanksAndChineseNamesWork) {

@@ -12,8 +12,8 @@
 #include "install/InstallerRun.h"
 #include "install/StatisticsRecord.h"
 #include "platform/SystemInfo.h"
-#include "settings/InstallSettings.h"
 #include "platform/TextConvert.h"
+#include "settings/InstallSettings.h"
 #include "support/TempDir.h"
 
 namespace fs = std::filesystem;

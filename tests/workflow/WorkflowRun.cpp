@@ -27,7 +27,7 @@ CWorkflowRun::~CWorkflowRun() {
 bool CWorkflowRun::OnEvent(SOUI::EventArgs* pEvt) {
     if (pEvt->GetID() == EventInstallCallBack::EventID) {
         auto* p = static_cast<EventInstallCallBack*>(pEvt);
-        m_events.push_back({p->nPercent, p->nState, p->strMessage});
+        m_events.push_back({p->nPercent, p->nState, p->strMessage, p->strReason, p->nReasonValue});
         return true;
     }
     if (pEvt->GetID() == kHttpEventId) {

@@ -15,6 +15,8 @@ struct CRecordedEvent {
     int nPercent;
     int nState;
     std::wstring strMessage;
+    std::wstring strReason;
+    int nReasonValue;
 };
 
 // A notification centre on the test thread that records every install
