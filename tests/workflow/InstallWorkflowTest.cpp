@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <json/json.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -237,6 +238,40 @@ TEST_F(InstallWorkflow, FoldersWithBlanksAndChineseNamesWork) {
     EXPECT_TRUE(HasRelease("v4"));
     EXPECT_TRUE(fs::exists(m_installDir / "Tovadoc.exe"));
     EXPECT_TRUE(fs::exists(m_installDir / "user.ini"));
+    WaitForRecord();
+}
+
+// Quotes, backslashes (one at the end too) and tabs in folder names reach the
+// framework installer and the package as exactly those folders.
+TEST_F(InstallWorkflow, FoldersWithQuotesAndBackslashesAreTakenExactly) {
+    m_installerDir = m_pRoot->path() / "in\"st";
+    m_installDir = m_pRoot->path() / "my \"x\" dir" / "Tovadoc";
+    StartServer();
+    auto pMgr = MakeManager();
+    EXPECT_EQ(WithoutProgress(RunInstall(*pMgr)),
+              (std::vector<int>{1, 2, 3, 6, 7, 9, 12, 13, 15, 16}));
+    EXPECT_TRUE(fs::exists(m_installDir / "Tovadoc.exe"));
+    EXPECT_TRUE(fs::exists(m_installDir / "user.ini"));
+    EXPECT_FALSE(fs::exists(m_pRoot->path() / "my x dir"));
+    WaitForRecord();
+}
+
+TEST_F(InstallWorkflow, FolderEndingInABackslashWithATabIsTakenExactly) {
+    RegisterReleases({"v4"});
+    m_installerDir = m_pRoot->path() / "back\\slash\\";
+    m_installDir = m_pRoot->path() / "tab\tand trailing\\";
+    StartServer();
+    auto pMgr = MakeManager();
+    EXPECT_EQ(WithoutProgress(RunInstall(*pMgr)), (std::vector<int>{1, 2, 9, 12, 13, 15, 16}));
+    EXPECT_TRUE(fs::exists(m_installDir / "Tovadoc.exe"));
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(m_pRoot->path()))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    // The server's own files aside, nothing was made under another name.
+    EXPECT_TRUE(std::find(names.begin(), names.end(), "tab\tand trailing\\") != names.end());
+    for (const std::string& name : names)
+        EXPECT_EQ(name.find("tab\tand trailing\""), std::string::npos) << name;
     WaitForRecord();
 }
 
