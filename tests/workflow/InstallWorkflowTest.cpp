@@ -10,6 +10,7 @@
 #include "WorkflowFixture.h"
 #include "platform/MacAddress.h"
 #include "platform/TextConvert.h"
+#include "support/ProcessWatch.h"
 #include "support/StderrCapture.h"
 #include "toolkit/core/SRunLoopUntil.h"
 
@@ -54,6 +55,18 @@ protected:
         std::string errors;
         EXPECT_TRUE(Json::parseFromStream(Json::CharReaderBuilder(), in, &record, &errors));
         return record;
+    }
+    // The pid the hanging package leaves beside itself for its helper; 0 if
+    // it never appears.
+    pid_t WaitForPackageHelper() const {
+        const fs::path file = m_installerDir / "TovadocSetup.exe.helper";
+        for (int i = 0; i < 1000; ++i) {
+            std::string text = fs::exists(file) ? ReadFile(file) : "";
+            if (text.ends_with("\n"))
+                return static_cast<pid_t>(std::stol(text));
+            SOUI::RunLoopFor(10);
+        }
+        return 0;
     }
     bool HasTempFiles() const {
         for (const auto& entry : fs::directory_iterator(m_installerDir))
@@ -222,6 +235,10 @@ TEST_F(InstallWorkflow, PackageHangingPastTheTimeOutIsEnded) {
     auto pMgr = MakeManager();
     pMgr->m_nPackInstallTimeoutMs = 1000;
     EXPECT_EQ(WithoutProgress(RunInstall(*pMgr)), (std::vector<int>{1, 2, 9, 12, 14}));
+    // The package's own helper went with it.
+    const pid_t helper = WaitForPackageHelper();
+    ASSERT_GT(helper, 0);
+    EXPECT_TRUE(testsupport::EndsSoon(helper));
     EXPECT_EQ(m_pRun->Events().back().strMessage, L"install_pack_error");
     EXPECT_EQ(m_pRun->Events().back().strReason, L"reason_install_timed_out");
     EXPECT_EQ(m_pRun->Events().back().nReasonValue, 1);  // minutes, rounded up
@@ -356,7 +373,12 @@ TEST_F(InstallWorkflow, ClosingDuringThePackageRunEndsThePackage) {
     auto pMgr = MakeManager();  // the 5-minute limit stays: only the close ends the wait
     pMgr->BeginInstallThread();
     ASSERT_TRUE(m_pRun->WaitForMessage(L"install_pack_ing"));
+    const pid_t helper = WaitForPackageHelper();
+    ASSERT_GT(helper, 0);
+    EXPECT_TRUE(testsupport::IsRunning(helper));
     pMgr.reset();
     m_pRun->Drain();
     EXPECT_EQ(m_pRun->Events().back().strMessage, L"install_pack_ing");
+    // Nothing the package started outlives the close.
+    EXPECT_TRUE(testsupport::EndsSoon(helper));
 }
