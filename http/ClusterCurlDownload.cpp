@@ -279,7 +279,7 @@ CurlResult ClusterCurl::transferWithRetries(const std::string& url) {
         }
         WriteLogA(
             "ClusterCurl::downloadFile attempt %d failed (%s, %ld); retry %d of %d in %d ms, "
-            "%lld bytes kept\n",
+            "%lld bytes so far\n",
             nAttempt, TransferFailureName(result.eFailure), result.lResCode, nAttempt, m_nRetries,
             nPauseMs, static_cast<long long>(m_pFile->Size()));
         if (!pauseBeforeRetry(nPauseMs))
