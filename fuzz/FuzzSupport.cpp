@@ -12,10 +12,14 @@
 // stream, which libFuzzer keeps open when it closes the target's stderr.
 extern "C" __attribute__((weak)) void __sanitizer_report_error_summary(const char* pszSummary);
 
-// Fontconfig keeps its configuration for the life of the process (Pango's
-// font map holds it); the layout target draws text.
+// The layout target draws text: fontconfig keeps its configuration for the
+// life of the process (Pango's font map holds it), and Pango starts it on a
+// thread of its own behind locks the race detector cannot see.
 extern "C" const char* __lsan_default_suppressions() {
     return "leak:libfontconfig.so\n";
+}
+extern "C" const char* __tsan_default_suppressions() {
+    return "race:libfontconfig.so\n";
 }
 
 void FuzzFail(const char* pszWhat, const char* pszFile, int nLine) {

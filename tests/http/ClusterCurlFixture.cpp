@@ -64,9 +64,9 @@ void ClusterCurl::SetUp() {
     http.Get("/loop",
              [](const httplib::Request&, httplib::Response& res) { res.set_redirect("/loop"); });
     http.Post("/echo", [this](const httplib::Request& req, httplib::Response& res) {
-        m_strPostType = req.get_header_value("Content-Type");
-        m_strPostLength = req.get_header_value("Content-Length");
-        m_nContentTypeLines = req.get_header_value_count("Content-Type");
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_post = {req.get_header_value("Content-Type"), req.get_header_value("Content-Length"),
+                  req.get_header_value_count("Content-Type")};
         res.set_content(req.body, "application/octet-stream");
     });
     ASSERT_TRUE(m_server.Start());

@@ -1,6 +1,8 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <mutex>
 #include <string>
 
 #include "LoopbackServer.h"
@@ -17,10 +19,24 @@ class ClusterCurl : public ::testing::Test {
 protected:
     void SetUp() override;
 
+    // What the last post to /echo carried; the handler runs on a server thread.
+    struct PostSeen {
+        std::string strType;
+        std::string strLength;
+        size_t nContentTypeLines = 0;
+    };
+    PostSeen LastPost() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_post;
+    }
+
     std::string m_body;
-    std::string m_strPostType;
-    std::string m_strPostLength;
-    size_t m_nContentTypeLines = 0;
+    std::mutex m_mutex;
+    PostSeen m_post;
+    // For a test's own handlers; made before the server's threads, so they
+    // need no other order.
+    std::string m_strSeen;  // under m_mutex
+    std::atomic<int> m_nRequests{0};
     LoopbackServer m_server;
     testsupport::TempDir m_dir;
 };

@@ -74,12 +74,13 @@ protected:
 
     void Answer(const httplib::Request& req, httplib::Response& res) {
         int k = 0;
+        Behaviour b;
         {
             std::lock_guard<std::mutex> lock(m_mutex);
             k = static_cast<int>(m_asked.size());
             m_asked.push_back({req.get_header_value("Range"), req.get_header_value("If-Range")});
+            b = m_behaviour;
         }
-        const Behaviour b = m_behaviour;
         if (k < b.nBusyAnswers) {
             res.status = b.nBusyStatus;
             if (b.nRetryAfter > 0)
@@ -115,6 +116,14 @@ protected:
                 m_nBytesSent += n;
                 return sink.write(pBody->data() + offset, n);
             });
+    }
+
+    // The test thread talks to the handlers only through the lock: TCP
+    // orders them, but the race detector cannot see that.
+    void Reset(const Behaviour& b) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_behaviour = b;
+        m_asked.clear();
     }
 
     std::vector<Asked> AskedSoFar() {
@@ -198,8 +207,7 @@ TEST_F(ClusterCurlRetry, TransientFailuresAreRetriedAndResumedOnlyWhereSafe) {
          kSize},
     };
     for (const Case& c : cases) {
-        m_behaviour = c.b;
-        m_asked.clear();
+        Reset(c.b);
         m_nBytesSent = 0;
         fs::remove(m_dir / "p.exe");
         const std::string& expected = c.bSecondVersion ? m_v2 : m_v1;
@@ -287,8 +295,7 @@ TEST_F(ClusterCurlRetry, PermanentFailuresAndExhaustedRetriesEndTheDownload) {
          0, 1, CURLE_PARTIAL_FILE, TransferFailure::CutOff},
     };
     for (const Case& c : cases) {
-        m_behaviour = c.b;
-        m_asked.clear();
+        Reset(c.b);
         WriteFile(m_dir / "p.exe", "old");
         Client client;
         client.m_nRetries = c.nRetries;
@@ -316,10 +323,10 @@ TEST_F(ClusterCurlRetry, PausesGrowAndFollowRetryAfterUpToTheirLimit) {
         {"as the server asks", 1, 1, {"retry 1 of 3 in 1000 ms"}},
     };
     for (const Case& c : cases) {
-        m_behaviour = Behaviour();
-        m_behaviour.nBusyAnswers = c.nBusy;
-        m_behaviour.nRetryAfter = c.nRetryAfter;
-        m_asked.clear();
+        Behaviour b;
+        b.nBusyAnswers = c.nBusy;
+        b.nRetryAfter = c.nRetryAfter;
+        Reset(b);
         StderrCapture log;
         Client client;
         client.m_nRetries = 3;
@@ -334,8 +341,10 @@ TEST_F(ClusterCurlRetry, PausesGrowAndFollowRetryAfterUpToTheirLimit) {
 }
 
 TEST_F(ClusterCurlRetry, ALongRetryAfterIsCappedAndItsPauseEndsAtCancel) {
-    m_behaviour.nBusyAnswers = 9;
-    m_behaviour.nRetryAfter = 120;
+    Behaviour b;
+    b.nBusyAnswers = 9;
+    b.nRetryAfter = 120;
+    Reset(b);
     WriteFile(m_dir / "p.exe", "old");
     StderrCapture log;
     CCancelToken token;
@@ -361,8 +370,10 @@ TEST_F(ClusterCurlRetry, ALongRetryAfterIsCappedAndItsPauseEndsAtCancel) {
 }
 
 TEST_F(ClusterCurlRetry, NoRetryOutlastsTheWholeTransferTimeOut) {
-    m_behaviour.nBusyAnswers = 9;
-    m_behaviour.nRetryAfter = 10;
+    Behaviour b;
+    b.nBusyAnswers = 9;
+    b.nRetryAfter = 10;
+    Reset(b);
     StderrCapture log;
     Client client;
     client.m_nRetries = 3;

@@ -89,9 +89,10 @@ TEST_F(ClusterCurl, PostSendsBodyByteForByteWithOneContentTypeLine) {
     CurlResult result = client.httpPost(m_server.Url("/echo"), body, response);
     EXPECT_EQ(200, result.lResCode);
     EXPECT_EQ(body, response);
-    EXPECT_EQ("application/x-www-form-urlencoded", m_strPostType);
-    EXPECT_EQ(1u, m_nContentTypeLines);
-    EXPECT_EQ(std::to_string(body.size()), m_strPostLength);
+    const PostSeen post = LastPost();
+    EXPECT_EQ("application/x-www-form-urlencoded", post.strType);
+    EXPECT_EQ(1u, post.nContentTypeLines);
+    EXPECT_EQ(std::to_string(body.size()), post.strLength);
 }
 
 TEST_F(ClusterCurl, PostWithEmptyBodySendsNoContent) {
@@ -100,14 +101,14 @@ TEST_F(ClusterCurl, PostWithEmptyBodySendsNoContent) {
     CurlResult result = client.httpPost(m_server.Url("/echo"), "", response);
     EXPECT_EQ(200, result.lResCode);
     EXPECT_EQ("x", response);
-    EXPECT_EQ("application/x-www-form-urlencoded", m_strPostType);
-    EXPECT_EQ("0", m_strPostLength);
+    EXPECT_EQ("application/x-www-form-urlencoded", LastPost().strType);
+    EXPECT_EQ("0", LastPost().strLength);
 }
 
 TEST_F(ClusterCurl, AddHeaderRefusesEmptyNameAndSendsValue) {
-    std::string seen;
-    m_server.Http().Get("/header", [&seen](const httplib::Request& req, httplib::Response& res) {
-        seen = req.get_header_value("X-Channel");
+    m_server.Http().Get("/header", [this](const httplib::Request& req, httplib::Response& res) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_strSeen = req.get_header_value("X-Channel");
         res.set_content("ok", "text/plain");
     });
     Client client;
@@ -116,7 +117,8 @@ TEST_F(ClusterCurl, AddHeaderRefusesEmptyNameAndSendsValue) {
     EXPECT_TRUE(client.addHeader("X-Empty", ""));
     std::string response;
     EXPECT_EQ(200, client.httpGet(m_server.Url("/header"), response).lResCode);
-    EXPECT_EQ("web 01", seen);
+    std::lock_guard<std::mutex> lock(m_mutex);
+    EXPECT_EQ("web 01", m_strSeen);
 }
 
 TEST_F(ClusterCurl, RedirectsAreFollowedUpToThirtyHops) {
@@ -511,10 +513,9 @@ private:
 };
 
 TEST_F(ClusterCurl, FullDiskFailsAsDiskFullKeepsTheOldFileAndIsNotRetried) {
-    std::atomic<int> nRequests{0};
     m_server.Http().Get(
-        R"(/sized/(\d+))", [&](const httplib::Request& req, httplib::Response& res) {
-            ++nRequests;
+        R"(/sized/(\d+))", [this](const httplib::Request& req, httplib::Response& res) {
+            ++m_nRequests;
             res.set_content(Pattern(std::stoul(req.matches[1])), "application/octet-stream");
         });
     struct Case {
@@ -538,7 +539,7 @@ TEST_F(ClusterCurl, FullDiskFailsAsDiskFullKeepsTheOldFileAndIsNotRetried) {
         }
         fs::create_directories(dir);
         WriteFile(dir / "p.exe", "old package");
-        nRequests = 0;
+        m_nRequests = 0;
         CurlResult result;
         {
             std::unique_ptr<FileSizeLimit> pLimit;
@@ -555,7 +556,7 @@ TEST_F(ClusterCurl, FullDiskFailsAsDiskFullKeepsTheOldFileAndIsNotRetried) {
         EXPECT_EQ(CURLE_WRITE_ERROR, result.lResCode) << c.szName;
         EXPECT_EQ(TransferFailure::DiskFull, result.eFailure)
             << c.szName << ": " << TransferFailureName(result.eFailure);
-        EXPECT_EQ(1, nRequests.load()) << c.szName;
+        EXPECT_EQ(1, m_nRequests.load()) << c.szName;
         EXPECT_EQ(std::vector<std::string>{"p.exe"}, Listing(dir)) << c.szName;
         EXPECT_EQ("old package", ReadFile(dir / "p.exe")) << c.szName;
         pSmall.reset();
@@ -605,7 +606,7 @@ TEST_F(ClusterCurl, CancelledTokenKeepsTransfersFromStarting) {
     std::string response;
     EXPECT_EQ(CURLE_ABORTED_BY_CALLBACK,
               poster.httpPost(m_server.Url("/echo"), "a=1", response).lResCode);
-    EXPECT_TRUE(m_strPostType.empty());
+    EXPECT_TRUE(LastPost().strType.empty());
 }
 
 TEST_F(ClusterCurl, CancelAbortsStalledGet) {

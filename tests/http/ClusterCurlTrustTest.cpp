@@ -53,13 +53,12 @@ std::string Upper(std::string text) {
 // ---- pinned SHA-256 ---------------------------------------------------------
 
 TEST_F(ClusterCurl, PinnedDownloadsAreKeptOnlyWhenTheirBytesMatch) {
-    std::atomic<int> nRequests{0};
-    m_server.Http().Get("/empty", [&](const httplib::Request&, httplib::Response& res) {
-        ++nRequests;
+    m_server.Http().Get("/empty", [this](const httplib::Request&, httplib::Response& res) {
+        ++m_nRequests;
         res.set_content("", "application/octet-stream");
     });
-    m_server.Http().Get("/counted", [&](const httplib::Request&, httplib::Response& res) {
-        ++nRequests;
+    m_server.Http().Get("/counted", [this](const httplib::Request&, httplib::Response& res) {
+        ++m_nRequests;
         res.set_content(m_body, "application/octet-stream");
     });
     const std::string right = Sha256sum(m_body);
@@ -84,7 +83,7 @@ TEST_F(ClusterCurl, PinnedDownloadsAreKeptOnlyWhenTheirBytesMatch) {
          TransferFailure::BadPin, 0},
     };
     for (const Case& c : cases) {
-        nRequests = 0;
+        m_nRequests = 0;
         WriteFile(m_dir / "p.exe", "old");
         StderrCapture log;
         Client client;
@@ -93,7 +92,7 @@ TEST_F(ClusterCurl, PinnedDownloadsAreKeptOnlyWhenTheirBytesMatch) {
         CurlResult result = client.downloadFile(m_server.Url(c.strPath), "p.exe", m_dir.path());
         EXPECT_EQ(c.eFailure, result.eFailure)
             << c.szName << ": " << TransferFailureName(result.eFailure);
-        EXPECT_EQ(c.nRequests, nRequests.load()) << c.szName;
+        EXPECT_EQ(c.nRequests, m_nRequests.load()) << c.szName;
         EXPECT_FALSE(fs::exists(m_dir / "p.exe.temp")) << c.szName;
         if (c.eFailure == TransferFailure::None) {
             EXPECT_EQ(200, result.lResCode) << c.szName;
@@ -229,7 +228,10 @@ TEST_F(ClusterCurlProxy, EnvironmentProxiesWorkAndTheSettingOverridesThem) {
         {"dead setting", nullptr, nullptr, dead, false, TransferFailure::Unreachable},
     };
     for (const Case& c : cases) {
-        m_vias.clear();
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_vias.clear();
+        }
         ScopedEnv httpProxy("http_proxy", c.szHttpProxy);
         ScopedEnv noProxy("no_proxy", c.szNoProxy);
         ScopedEnv allProxy("all_proxy", nullptr);
@@ -254,8 +256,9 @@ TEST_F(ClusterCurlProxy, HttpsGoesThroughTheEnvironmentsHttpsProxyAsATunnel) {
     TestAuthority authority(m_dir.path());
     ASSERT_TRUE(authority.Make());
     ASSERT_TRUE(authority.Issue("loopback", "IP:127.0.0.1"));
-    LoopbackServer server(authority.CertFile("loopback"), authority.KeyFile("loopback"));
+    // Declared first, so the server and its threads go before the body it serves.
     const std::string body = Pattern(100000);
+    LoopbackServer server(authority.CertFile("loopback"), authority.KeyFile("loopback"));
     server.Http().Get("/pack", [&body](const httplib::Request&, httplib::Response& res) {
         res.set_content(body, "application/octet-stream");
     });

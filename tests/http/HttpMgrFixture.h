@@ -1,6 +1,7 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -39,6 +40,8 @@ protected:
     SOUI::SNotifyCenter* m_pCenter = nullptr;
     std::vector<HttpEventCopy> m_events;
     std::thread::id m_loopThread;
+    // For a test's own handlers: made before the server's threads.
+    std::atomic<bool> m_bArrived{false};
     LoopbackServer m_server;
     std::mutex m_seenLock;
     std::string m_strSeenTarget;

@@ -11,6 +11,8 @@ namespace httptest {
 
 // A real HTTP(S) server on 127.0.0.1 with a free port, serving from its own
 // thread. Register handlers on Http() before Start().
+// Handlers run on the server's threads: share state with them through a
+// lock, or an atomic made before Start().
 class LoopbackServer {
 public:
     LoopbackServer();
@@ -30,6 +32,8 @@ public:
     void Release();
 
 private:
+    void WarmUp();
+
     std::unique_ptr<httplib::Server> m_pServer;
     std::thread m_thread;
     int m_nPort = -1;

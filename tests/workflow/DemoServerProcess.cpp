@@ -6,6 +6,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <gtest/gtest.h>
+
 #include <chrono>
 #include <cstring>
 #include <sstream>
@@ -42,16 +44,17 @@ bool CDemoServerProcess::Start(const std::filesystem::path& workDir,
         argv.push_back(a.data());
     argv.push_back(nullptr);
 
-    // The server is a sanitized build too; its library's threads are not
-    // instrumented, so keep its reports from ending it.
+    // The server is a sanitized build too: its reports go to files that
+    // Stop() turns into a failure of the test.
+    m_sanitizerLog = workDir / "server-sanitizer";
     std::vector<std::string> env;
     for (char** e = environ; *e; ++e) {
         if (std::strncmp(*e, "TSAN_OPTIONS=", 13) != 0 &&
             std::strncmp(*e, "ASAN_OPTIONS=", 13) != 0)
             env.push_back(*e);
     }
-    env.push_back("TSAN_OPTIONS=report_bugs=0");
-    env.push_back("ASAN_OPTIONS=detect_leaks=0");
+    env.push_back("TSAN_OPTIONS=log_path=" + m_sanitizerLog.string());
+    env.push_back("ASAN_OPTIONS=detect_leaks=0:log_path=" + m_sanitizerLog.string());
     std::vector<char*> envp;
     for (auto& e : env)
         envp.push_back(e.data());
@@ -92,16 +95,25 @@ void CDemoServerProcess::Stop() {
         return;
     kill(m_pid, SIGTERM);
     int status = 0;
-    for (int i = 0; i < 500; ++i) {  // up to 10 s, then force it
-        if (waitpid(m_pid, &status, WNOHANG) == m_pid) {
-            m_pid = -1;
-            return;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    bool bEnded = false;
+    for (int i = 0; i < 500 && !bEnded; ++i) {  // up to 10 s, then force it
+        bEnded = waitpid(m_pid, &status, WNOHANG) == m_pid;
+        if (!bEnded)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
-    kill(m_pid, SIGKILL);
-    waitpid(m_pid, &status, 0);
+    if (!bEnded) {
+        kill(m_pid, SIGKILL);
+        waitpid(m_pid, &status, 0);
+    }
     m_pid = -1;
+    // A sanitizer report of the server (log_path adds ".<pid>").
+    std::error_code ec;
+    for (const auto& entry :
+         std::filesystem::directory_iterator(m_sanitizerLog.parent_path(), ec)) {
+        if (entry.path().filename().string().starts_with(m_sanitizerLog.filename().string()))
+            ADD_FAILURE() << "the demo server's sanitizer reported:\n"
+                          << testsupport::ReadFile(entry.path());
+    }
 }
 
 std::string CDemoServerProcess::Url(const std::string& strPath) const {

@@ -11,7 +11,8 @@ namespace workflowtest {
 std::filesystem::path BinDir();
 
 // The demo server as a child process on a free loopback port. Its output
-// goes to a log file; decoded statistics records to a JSON-lines file.
+// goes to a log file; decoded statistics records to a JSON-lines file. In a
+// sanitizer build, a report of the server fails the test when it stops.
 class CDemoServerProcess {
 public:
     CDemoServerProcess() = default;
@@ -34,6 +35,7 @@ private:
     int m_nPort = -1;
     std::filesystem::path m_logFile;
     std::filesystem::path m_statsFile;
+    std::filesystem::path m_sanitizerLog;
 };
 
 }  // namespace workflowtest

@@ -16,15 +16,14 @@ namespace {
 
 TEST_F(HttpMgr, CancelAllAbortsRequestsAndSilencesEvents) {
     ASSERT_TRUE(ClusterCurl::globalInit());
-    std::atomic<bool> bArrived{false};
-    m_server.Http().Post("/hang", [&](const httplib::Request&, httplib::Response& res) {
-        bArrived = true;
+    m_server.Http().Post("/hang", [this](const httplib::Request&, httplib::Response& res) {
+        m_bArrived = true;
         m_server.WaitUntilReleased();
         res.set_content("late", "text/plain");
     });
     testsupport::StderrCapture log;
     int nId = CHttpMgr::GetInstance()->PostAsync(AnsiToWide(m_server.Url("/hang")), L"a=1", 0);
-    ASSERT_TRUE(SOUI::RunLoopUntil([&] { return bArrived.load(); }, 10000));
+    ASSERT_TRUE(SOUI::RunLoopUntil([&] { return m_bArrived.load(); }, 10000));
 
     auto start = std::chrono::steady_clock::now();
     EXPECT_TRUE(CHttpMgr::CancelAll(10000));
