@@ -8,7 +8,7 @@
 namespace {
 
 constexpr size_t kBufferBytes = 256 * 1024;
-constexpr size_t kMaxQueued = 8;
+constexpr size_t kMaxQueued = 4;
 
 }  // namespace
 
