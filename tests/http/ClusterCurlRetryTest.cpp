@@ -40,6 +40,20 @@ struct Behaviour {
     bool bChangesAfterFirst = false;  // other bytes and ETag from the second answer on
 };
 
+Behaviour Busy(int nStatus) {
+    Behaviour b;
+    b.nBusyAnswers = 9;
+    b.nBusyStatus = nStatus;
+    return b;
+}
+
+Behaviour CutEveryAnswer() {
+    Behaviour b;
+    b.nCutAt = 1000;
+    b.nCutAnswers = 9;
+    return b;
+}
+
 struct Asked {
     std::string strRange;
     std::string strIfRange;
@@ -74,12 +88,13 @@ protected:
 
     void Answer(const httplib::Request& req, httplib::Response& res) {
         int k = 0;
+        Behaviour b;
         {
             std::lock_guard<std::mutex> lock(m_mutex);
             k = static_cast<int>(m_asked.size());
             m_asked.push_back({req.get_header_value("Range"), req.get_header_value("If-Range")});
+            b = m_behaviour;
         }
-        const Behaviour b = m_behaviour;
         if (k < b.nBusyAnswers) {
             res.status = b.nBusyStatus;
             if (b.nRetryAfter > 0)
@@ -117,6 +132,13 @@ protected:
             });
     }
 
+    // Between downloads: what the next one meets.
+    void Behave(const Behaviour& b) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_behaviour = b;
+        m_asked.clear();
+        m_nBytesSent = 0;
+    }
     std::vector<Asked> AskedSoFar() {
         std::lock_guard<std::mutex> lock(m_mutex);
         return m_asked;
@@ -198,9 +220,7 @@ TEST_F(ClusterCurlRetry, TransientFailuresAreRetriedAndResumedOnlyWhereSafe) {
          kSize},
     };
     for (const Case& c : cases) {
-        m_behaviour = c.b;
-        m_asked.clear();
-        m_nBytesSent = 0;
+        Behave(c.b);
         fs::remove(m_dir / "p.exe");
         const std::string& expected = c.bSecondVersion ? m_v2 : m_v1;
         Receiver receiver;
@@ -250,45 +270,14 @@ TEST_F(ClusterCurlRetry, PermanentFailuresAndExhaustedRetriesEndTheDownload) {
         long lCode;
         TransferFailure eFailure;
     } cases[] = {
-        {"404 is final",
-         [] {
-             Behaviour b;
-             b.nBusyAnswers = 9, b.nBusyStatus = 404;
-             return b;
-         }(),
-         3, 1, 404, TransferFailure::HttpStatus},
-        {"403 is final",
-         [] {
-             Behaviour b;
-             b.nBusyAnswers = 9, b.nBusyStatus = 403;
-             return b;
-         }(),
-         3, 1, 403, TransferFailure::HttpStatus},
-        {"500 four times",
-         [] {
-             Behaviour b;
-             b.nBusyAnswers = 9, b.nBusyStatus = 500;
-             return b;
-         }(),
-         3, 4, 500, TransferFailure::HttpStatus},
-        {"cut every time",
-         [] {
-             Behaviour b;
-             b.nCutAt = 1000, b.nCutAnswers = 9;
-             return b;
-         }(),
-         2, 3, CURLE_PARTIAL_FILE, TransferFailure::CutOff},
-        {"retries off",
-         [] {
-             Behaviour b;
-             b.nCutAt = 1000, b.nCutAnswers = 9;
-             return b;
-         }(),
-         0, 1, CURLE_PARTIAL_FILE, TransferFailure::CutOff},
+        {"404 is final", Busy(404), 3, 1, 404, TransferFailure::HttpStatus},
+        {"403 is final", Busy(403), 3, 1, 403, TransferFailure::HttpStatus},
+        {"500 four times", Busy(500), 3, 4, 500, TransferFailure::HttpStatus},
+        {"cut every time", CutEveryAnswer(), 2, 3, CURLE_PARTIAL_FILE, TransferFailure::CutOff},
+        {"retries off", CutEveryAnswer(), 0, 1, CURLE_PARTIAL_FILE, TransferFailure::CutOff},
     };
     for (const Case& c : cases) {
-        m_behaviour = c.b;
-        m_asked.clear();
+        Behave(c.b);
         WriteFile(m_dir / "p.exe", "old");
         Client client;
         client.m_nRetries = c.nRetries;
@@ -316,10 +305,10 @@ TEST_F(ClusterCurlRetry, PausesGrowAndFollowRetryAfterUpToTheirLimit) {
         {"as the server asks", 1, 1, {"retry 1 of 3 in 1000 ms"}},
     };
     for (const Case& c : cases) {
-        m_behaviour = Behaviour();
-        m_behaviour.nBusyAnswers = c.nBusy;
-        m_behaviour.nRetryAfter = c.nRetryAfter;
-        m_asked.clear();
+        Behaviour b;
+        b.nBusyAnswers = c.nBusy;
+        b.nRetryAfter = c.nRetryAfter;
+        Behave(b);
         StderrCapture log;
         Client client;
         client.m_nRetries = 3;
@@ -334,8 +323,9 @@ TEST_F(ClusterCurlRetry, PausesGrowAndFollowRetryAfterUpToTheirLimit) {
 }
 
 TEST_F(ClusterCurlRetry, ALongRetryAfterIsCappedAndItsPauseEndsAtCancel) {
-    m_behaviour.nBusyAnswers = 9;
-    m_behaviour.nRetryAfter = 120;
+    Behaviour b = Busy(503);
+    b.nRetryAfter = 120;
+    Behave(b);
     WriteFile(m_dir / "p.exe", "old");
     StderrCapture log;
     CCancelToken token;
@@ -361,8 +351,9 @@ TEST_F(ClusterCurlRetry, ALongRetryAfterIsCappedAndItsPauseEndsAtCancel) {
 }
 
 TEST_F(ClusterCurlRetry, NoRetryOutlastsTheWholeTransferTimeOut) {
-    m_behaviour.nBusyAnswers = 9;
-    m_behaviour.nRetryAfter = 10;
+    Behaviour b = Busy(503);
+    b.nRetryAfter = 10;
+    Behave(b);
     StderrCapture log;
     Client client;
     client.m_nRetries = 3;

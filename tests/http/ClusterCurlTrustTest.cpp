@@ -229,7 +229,10 @@ TEST_F(ClusterCurlProxy, EnvironmentProxiesWorkAndTheSettingOverridesThem) {
         {"dead setting", nullptr, nullptr, dead, false, TransferFailure::Unreachable},
     };
     for (const Case& c : cases) {
-        m_vias.clear();
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_vias.clear();
+        }
         ScopedEnv httpProxy("http_proxy", c.szHttpProxy);
         ScopedEnv noProxy("no_proxy", c.szNoProxy);
         ScopedEnv allProxy("all_proxy", nullptr);
