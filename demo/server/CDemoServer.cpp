@@ -21,11 +21,14 @@ const char kFailingPack[] =
     "#!/bin/sh\n"
     "echo 'TovadocSetup: simulated installation failure' >&2\n"
     "exit 3\n";
-// exec, so the process killed at the time-out is the one holding the pipe.
+// Like a real setup, it waits on a helper of its own, whose pid it leaves
+// beside itself: ending the setup must end the helper too.
 const char kHangingPack[] =
     "#!/bin/sh\n"
     "echo 'TovadocSetup: waiting for an answer that never comes'\n"
-    "exec sleep 300\n";
+    "sleep 300 &\n"
+    "echo $! > \"$0.helper\"\n"
+    "wait\n";
 
 const size_t kChunk = 16 * 1024;
 

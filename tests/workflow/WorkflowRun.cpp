@@ -1,5 +1,6 @@
 #include "WorkflowRun.h"
 
+#include "http/CHttpMgr.h"
 #include "install/CInstallMgr.h"
 #include "install/EventInstallCallBack.h"
 #include "toolkit/core/SNotifyCenter.h"
@@ -19,6 +20,8 @@ CWorkflowRun::CWorkflowRun() : m_pCenter(new SOUI::SNotifyCenter()) {
 }
 
 CWorkflowRun::~CWorkflowRun() {
+    // A statistics post still under way would fire into a deleted centre.
+    SOUI::RunLoopUntil([] { return CHttpMgr::GetRunningCount() == 0; }, 30000);
     Drain();
     m_pCenter->UnregisterEventMap(SOUI::Subscriber(&CWorkflowRun::OnEvent, this));
     delete m_pCenter;
