@@ -227,8 +227,8 @@ CurlResult ClusterCurl::transferAttempt(long long nTimeoutMs) {
     // An empty body never reaches the writer, but still replaces the file.
     if (result.lResCode == 200 && !m_bBodyStarted && !startBody())
         result = {CURLE_WRITE_ERROR, curl_easy_strerror(CURLE_WRITE_ERROR), TransferFailure::Other};
-    if (result.lResCode == CURLE_WRITE_ERROR && !m_bRangeRefused)
-        result.eFailure = LocalFailure(m_nWriteErrno);
+    if (result.lResCode == CURLE_WRITE_ERROR)
+        result.eFailure = m_bRangeRefused ? TransferFailure::Other : LocalFailure(m_nWriteErrno);
 
     if (m_nResumeFrom > 0) {
         curl_easy_setopt(m_pCurl, CURLOPT_RANGE, nullptr);

@@ -38,6 +38,7 @@ struct Behaviour {
     int nBusyStatus = 503;
     int nRetryAfter = 0;              // seconds, sent with the busy answers; 0: none
     bool bChangesAfterFirst = false;  // other bytes and ETag from the second answer on
+    bool bWrongPart = false;          // a range is answered from byte 0 on
 };
 
 Behaviour Busy(int nStatus) {
@@ -118,6 +119,8 @@ protected:
         if (!b.bRanges || (!strIfRange.empty() && strIfRange != strCurrent)) {
             const_cast<httplib::Request&>(req).ranges.clear();
             res.status = 200;
+        } else if (b.bWrongPart && !req.ranges.empty()) {
+            const_cast<httplib::Request&>(req).ranges = {{0, -1}};
         }
         const size_t nFirst = req.ranges.empty() ? 0 : static_cast<size_t>(req.ranges[0].first);
         const size_t nStop = k < b.nCutAnswers ? nFirst + b.nCutAt : kSize;
@@ -161,7 +164,7 @@ TEST_F(ClusterCurlRetry, TransientFailuresAreRetriedAndResumedOnlyWhereSafe) {
         // Range and If-Range of each request, in order.
         std::vector<Asked> asked;
         bool bSecondVersion;
-        size_t nBytesSent;
+        size_t nBytesSent;  // body bytes the server sent in all; 0: not checked
     };
     auto with = [](auto change) {
         Behaviour b;
@@ -240,7 +243,9 @@ TEST_F(ClusterCurlRetry, TransientFailuresAreRetriedAndResumedOnlyWhereSafe) {
             EXPECT_EQ(c.asked[i].strRange, asked[i].strRange) << c.szName << " #" << i;
             EXPECT_EQ(c.asked[i].strIfRange, asked[i].strIfRange) << c.szName << " #" << i;
         }
-        EXPECT_EQ(c.nBytesSent, m_nBytesSent.load()) << c.szName;
+        if (c.nBytesSent != 0) {
+            EXPECT_EQ(c.nBytesSent, m_nBytesSent.load()) << c.szName;
+        }
 
         // The bar never goes back, not even when an attempt starts over.
         double dLastFraction = 0;
