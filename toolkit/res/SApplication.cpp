@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cwchar>
+#include <functional>
 #include <utility>
 
 #include "platform/WriteLog.h"
@@ -16,6 +17,26 @@ namespace {
 
 bool NamedIDLess(const SNamedID& a, const SNamedID& b) {
     return std::wcscmp(a.strName, b.strName) < 0;
+}
+
+using RawFetch = std::function<bool(const std::wstring& strType, const std::wstring& strName,
+                                    std::vector<char>& buf)>;
+
+// Artwork may come twice: NAME, and NAME_2X rendered at twice the size for
+// scale-2 screens. The twin is optional; a broken one is left out.
+void AttachDoubleRes(IRenderFactory* pFactory, IBitmapS* pBmp, const SResID& id,
+                     const RawFetch& fetch) {
+    std::vector<char> buf;
+    if (!fetch(id.strType, id.strName + L"_2x", buf))
+        return;
+    IBitmapS* pTwin = nullptr;
+    if (!pFactory->CreateBitmapFromMemory(buf.data(), buf.size(), &pTwin)) {
+        WriteLog(L"%s: image \"%s:%s_2x\" cannot be decoded; drawn from the plain one",
+                 L"SApplication::LoadImage", id.strType.c_str(), id.strName.c_str());
+        return;
+    }
+    pBmp->SetDoubleRes(pTwin);
+    pTwin->Release();
 }
 
 }  // namespace
@@ -87,6 +108,11 @@ bool SApplication::LoadSystemNamedResource(IResProvider* pResProvider) {
         if (!m_pRenderFactory || !pResProvider->GetRawBuffer(id.strType, id.strName, img) ||
             !m_pRenderFactory->CreateBitmapFromMemory(img.data(), img.size(), &pBmp))
             return nullptr;
+        AttachDoubleRes(m_pRenderFactory, pBmp, id,
+                        [pResProvider](const std::wstring& strType, const std::wstring& strName,
+                                       std::vector<char>& buf) {
+                            return pResProvider->GetRawBuffer(strType, strName, buf);
+                        });
         return pBmp;
     };
     return m_skinPoolMgr.GetSystemPool().LoadSkins(doc.child("skin"), loadImage) > 0;
@@ -173,6 +199,9 @@ IBitmapS* SApplication::LoadImage(const std::wstring& strRef) {
         WriteLog(L"%s: image \"%s\" cannot be decoded", L"SApplication::LoadImage", strRef.c_str());
         return nullptr;
     }
+    AttachDoubleRes(m_pRenderFactory, pBmp, SResID::Parse(strRef),
+                    [this](const std::wstring& strType, const std::wstring& strName,
+                           std::vector<char>& buf) { return GetRawBuffer(strType, strName, buf); });
     m_mapImages.emplace(strKey, pBmp);
     pBmp->AddRef();
     return pBmp;
