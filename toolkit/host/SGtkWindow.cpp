@@ -248,7 +248,8 @@ void SGtkWindow::BeginMoveDrag() {
     // The move follows the device that pressed. Without one (a display with
     // no seat, as a headless compositor has) GDK would crash looking for it.
     if (!m_pPressDevice) {
-        WriteLogA("SGtkWindow::BeginMoveDrag the press came from no pointer device; no move");
+        WriteLog(L"%s: the press came from no pointer device; no move",
+                 L"SGtkWindow::BeginMoveDrag");
         return;
     }
     gdk_window_begin_move_drag_for_device(pGdk, m_pPressDevice, static_cast<gint>(m_nPressButton),

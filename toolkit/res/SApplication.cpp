@@ -7,6 +7,7 @@
 
 #include "platform/WriteLog.h"
 #include "toolkit/render/SStrUtil.h"
+#include "toolkit/res/SLazyBitmap.h"
 #include "toolkit/res/SResID.h"
 
 namespace SOUI {
@@ -23,20 +24,17 @@ using RawFetch = std::function<bool(const std::wstring& strType, const std::wstr
                                     std::vector<char>& buf)>;
 
 // Artwork may come twice: NAME, and NAME_2X rendered at twice the size for
-// scale-2 screens. The twin is optional; a broken one is left out.
+// scale-2 screens. The twin is optional, and decoded only when drawn.
 void AttachDoubleRes(IRenderFactory* pFactory, IBitmapS* pBmp, const SResID& id,
                      const RawFetch& fetch) {
     std::vector<char> buf;
     if (!fetch(id.strType, id.strName + L"_2x", buf))
         return;
-    IBitmapS* pTwin = nullptr;
-    if (!pFactory->CreateBitmapFromMemory(buf.data(), buf.size(), &pTwin)) {
-        WriteLog(L"%s: image \"%s:%s_2x\" cannot be decoded; drawn from the plain one",
-                 L"SApplication::LoadImage", id.strType.c_str(), id.strName.c_str());
-        return;
+    std::wstring strWhat = id.strType + L":" + id.strName + L"_2x";
+    if (SLazyBitmap* pTwin = SLazyBitmap::FromPng(pFactory, std::move(buf), strWhat)) {
+        pBmp->SetDoubleRes(pTwin);
+        pTwin->Release();
     }
-    pBmp->SetDoubleRes(pTwin);
-    pTwin->Release();
 }
 
 }  // namespace
