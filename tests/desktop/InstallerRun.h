@@ -10,8 +10,9 @@
 namespace desktoptest {
 
 // Centres of controls in window units of the main window's layout: the
-// caption's close button, a bare spot of the caption, the folder edit and
-// the Install button of page 0, the start button of page 2.
+// caption's close button, a bare spot of the caption, the folder edit, the
+// Install button and the licence link of page 0, the start button of page
+// 2; and the close button of the licence dialog in its own.
 struct WindowPoint {
     int x, y;
 };
@@ -20,6 +21,8 @@ constexpr WindowPoint kCaptionSpot{200, 12};
 constexpr WindowPoint kFolderEdit{390, 364};
 constexpr WindowPoint kInstallButton{403, 325};
 constexpr WindowPoint kStartButton{403, 294};
+constexpr WindowPoint kLicenceLink{206, 446};
+constexpr WindowPoint kLicenceClose{630, 20};
 constexpr int kWindowWidth = 806;
 constexpr int kWindowHeight = 488;
 // The English title, for finding the window.

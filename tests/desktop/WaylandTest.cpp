@@ -29,8 +29,9 @@ TEST(InstallerWayland, WholeInstallationOnAHeadlessCompositor) {
     fs::create_directories(tmp / "Programs");
 
     // Clicks from inside the program (no input device can be scripted from
-    // outside a headless compositor): the folder typed in, Install, then the
-    // start button of the last page until the program ends.
+    // outside a headless compositor): the folder typed in, the licence
+    // opened in its modal dialog and closed, Install, then the start button
+    // of the last page until the program ends.
     auto pt = [](WindowPoint p) { return std::to_string(p.x) + "," + std::to_string(p.y); };
     testsupport::CChildProcess program;
     const fs::path log = tmp / "installer.log";
@@ -43,11 +44,14 @@ TEST(InstallerWayland, WholeInstallationOnAHeadlessCompositor) {
                       {"XDG_RUNTIME_DIR", (tmp / "runtime").string()},
                       {"GTK_MODULES", (BinDir() / "tovadoc-test-clicker.so").string()},
                       {"TOVADOC_TEST_TYPE", (tmp / "Programs").string()},
-                      {"TOVADOC_TEST_CLICKS", pt(kInstallButton) + " " + pt(kStartButton)}}),
+                      {"TOVADOC_TEST_CLICKS", pt(kLicenceLink) + " " + pt(kLicenceClose) + " " +
+                                                  pt(kInstallButton) + " " + pt(kStartButton)}}),
         log));
     EXPECT_EQ(program.Wait(120000), 0) << testsupport::ReadFile(log);
     const std::string strLog = testsupport::ReadFile(log);
     EXPECT_NE(strLog.find("clicker: window mapped 806x488"), std::string::npos) << strLog;
+    EXPECT_NE(strLog.find("clicker: window mapped 660x350"), std::string::npos) << strLog;
+    EXPECT_NE(strLog.find("clicker: clicking 630,20 in the dialog"), std::string::npos) << strLog;
     // Nothing went through X11.
     EXPECT_EQ(strLog.find("cannot open display"), std::string::npos) << strLog;
     const fs::path product = tmp / "Programs" / "Tovadoc";

@@ -4,9 +4,10 @@
 // deliver them.
 //   TOVADOC_TEST_TYPE=text     put into the first text entry before the first click
 //   TOVADOC_TEST_CLICKS="x,y x,y ..."
-//                              left clicks in window units, the first once the
-//                              window has been drawn, then one every 700 ms;
-//                              the last one repeats until the program ends
+//                              left clicks in window units of the dialog shown,
+//                              else of the main window: the first once the main
+//                              window has been drawn, then one every 700 ms; the
+//                              last one repeats until the program ends
 // Writes "clicker: ..." lines to standard error.
 #include <gtk/gtk.h>
 
@@ -22,17 +23,21 @@ std::vector<std::pair<int, int>> g_clicks;
 size_t g_nNext = 0;
 bool g_bDrawn = false;
 
+// The window a user would click: a mapped dialog over its owner first, then
+// the main window.
 GtkWidget* MappedToplevel() {
     GList* pList = gtk_window_list_toplevels();
-    GtkWidget* pFound = nullptr;
-    for (GList* p = pList; p && !pFound; p = p->next) {
+    GtkWidget* pMain = nullptr;
+    GtkWidget* pDialog = nullptr;
+    for (GList* p = pList; p; p = p->next) {
         auto* pWidget = static_cast<GtkWidget*>(p->data);
-        if (gtk_widget_get_mapped(pWidget) &&
-            gtk_window_get_window_type(GTK_WINDOW(pWidget)) == GTK_WINDOW_TOPLEVEL)
-            pFound = pWidget;
+        if (!gtk_widget_get_mapped(pWidget) ||
+            gtk_window_get_window_type(GTK_WINDOW(pWidget)) != GTK_WINDOW_TOPLEVEL)
+            continue;
+        (gtk_window_get_transient_for(GTK_WINDOW(pWidget)) ? pDialog : pMain) = pWidget;
     }
     g_list_free(pList);
-    return pFound;
+    return pDialog ? pDialog : pMain;
 }
 
 GtkWidget* FirstEntry(GtkWidget* pWidget) {
@@ -76,6 +81,23 @@ gboolean OnDrawn(GtkWidget*, cairo_t*, gpointer) {
     return FALSE;
 }
 
+gboolean Click(gpointer pIndex) {
+    GtkWidget* pTop = MappedToplevel();
+    size_t nIndex = size_t(GPOINTER_TO_INT(pIndex));
+    if (!pTop)
+        return G_SOURCE_REMOVE;
+    auto [x, y] = g_clicks[nIndex];
+    bool bDialog = gtk_window_get_transient_for(GTK_WINDOW(pTop)) != nullptr;
+    std::fprintf(stderr, "clicker: clicking %d,%d in the %s\n", x, y,
+                 bDialog ? "dialog" : "main window");
+    Send(pTop, GDK_MOTION_NOTIFY, x, y);
+    Send(pTop, GDK_BUTTON_PRESS, x, y);
+    // The press may have ended the program's window.
+    if ((pTop = MappedToplevel()))
+        Send(pTop, GDK_BUTTON_RELEASE, x, y);
+    return G_SOURCE_REMOVE;
+}
+
 gboolean Tick(gpointer) {
     GtkWidget* pTop = MappedToplevel();
     if (!pTop)
@@ -99,14 +121,9 @@ gboolean Tick(gpointer) {
             std::fprintf(stderr, "clicker: typed %s\n", pszType);
         }
     }
-    auto [x, y] = g_clicks[std::min(g_nNext, g_clicks.size() - 1)];
-    Send(pTop, GDK_MOTION_NOTIFY, x, y);
-    Send(pTop, GDK_BUTTON_PRESS, x, y);
-    // The press may have ended the program's window.
-    if ((pTop = MappedToplevel()))
-        Send(pTop, GDK_BUTTON_RELEASE, x, y);
-    if (g_nNext < g_clicks.size())
-        std::fprintf(stderr, "clicker: clicked %d,%d\n", x, y);
+    // Clicked from a source of its own: a click that opens a modal dialog
+    // runs the dialog's loop inside it, and this tick must go on meanwhile.
+    g_idle_add(Click, GINT_TO_POINTER(int(std::min(g_nNext, g_clicks.size() - 1))));
     ++g_nNext;
     return G_SOURCE_CONTINUE;
 }
