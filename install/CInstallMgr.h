@@ -5,6 +5,7 @@
 #include <string>
 #include <thread>
 
+#include "install/FailureReason.h"
 #include "platform/CCancelToken.h"
 #include "toolkit/core/SObjectImpl.h"
 #include "toolkit/core/SString.h"
@@ -29,12 +30,17 @@ public:
     // The step driver.
     void IntallSoftware();
     // The one way the worker reports. Nothing is fired once m_cancel is set.
-    void FireInstallEvent(int nPercent, int nState, const SOUI::SStringW& strMessage);
+    // A failed stage passes the reason the user is shown.
+    void FireInstallEvent(int nPercent, int nState, const SOUI::SStringW& strMessage,
+                          const InstallFailureReason& reason = {});
 
     // True once a worker was created, also after it ended.
     bool HasInstallThread() const { return m_hThread.joinable(); }
     // Where the package is looked for and downloaded to.
     std::wstring GetPackagePath() const;
+    // A package lies there and may be run: there is no pin, or it matches.
+    // One that does not match is deleted.
+    bool HasUsablePackage() const;
 
     // Steps, in the order the driver calls them.
     virtual void EndProductProcesses();

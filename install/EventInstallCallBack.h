@@ -17,6 +17,10 @@ public:
     // 0 when all is well, -1 when the stage failed.
     int32_t nState = 0;
     SOUI::SStringW strMessage;
+    // Why a failed stage failed: a "msg_tip" key and the number it names;
+    // empty when all is well.
+    SOUI::SStringW strReason;
+    int32_t nReasonValue = 0;
 
 protected:
     ~EventInstallCallBack() override = default;

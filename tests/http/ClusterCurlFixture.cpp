@@ -46,6 +46,13 @@ void ClusterCurl::SetUp() {
                                      return false;
                                  });
     });
+    // Announces 1,000,000 bytes, sends 1000, then drops the connection.
+    http.Get("/cut", [this](const httplib::Request&, httplib::Response& res) {
+        res.set_content_provider(m_body.size(), "application/octet-stream",
+                                 [this](size_t offset, size_t, httplib::DataSink& sink) {
+                                     return offset == 0 && sink.write(m_body.data(), 1000);
+                                 });
+    });
     http.Get(R"(/hop/(\d+))", [](const httplib::Request& req, httplib::Response& res) {
         int left = std::stoi(req.matches[1]);
         if (left == 0) {
