@@ -164,6 +164,20 @@ TEST_F(InstallerArchive, RunsFromItsCacheFolderAndInstallsAgainFromTheKeptPackag
         EXPECT_EQ(after.at(name).second.tv_nsec, stamp.second.tv_nsec) << name;
     }
 
+    // The launcher hands every argument over as it is and gives back the
+    // program's exit code (a stand-in program here, in a cache of its own).
+    Shell("sh '" + archive.string() + "' --noexec --target '" + (m_tmp / "unpacked").string() + "'",
+          &nExit);
+    ASSERT_EQ(nExit, 0);
+    testsupport::WriteFile(m_tmp / "unpacked" / "TovadocInstaller",
+                           "#!/bin/sh\nprintf '<%s>' \"$@\"\nexit 7\n");
+    fs::permissions(m_tmp / "unpacked" / "TovadocInstaller", fs::perms::owner_all);
+    strOut = Shell("TOVADOC_CACHE_HOME='" + (m_tmp / "other-cache").string() + "' sh '" +
+                       (m_tmp / "unpacked" / "launch.sh").string() + "' 'a b' '' '*' \"it's\"",
+                   &nExit);
+    EXPECT_EQ(nExit, 7) << strOut;
+    EXPECT_EQ(strOut, "<a b><><*><it's>");
+
     // The installer's own exit code comes back through the archive: without
     // a display it fails.
     testsupport::CChildProcess headless;
