@@ -5,13 +5,35 @@
 #include "platform/TextConvert.h"
 #include "platform/WriteLog.h"
 
+namespace {
+
+// The chooser belongs to the application's window in view (the main
+// window), so the desktop keeps it above that one and places it over it;
+// under Wayland an ownerless chooser may open anywhere, behind it too.
+GtkWindow* OwnerWindow() {
+    GtkWindow* pOwner = nullptr;
+    GList* pList = gtk_window_list_toplevels();
+    for (GList* p = pList; p; p = p->next) {
+        auto* pWindow = GTK_WINDOW(p->data);
+        if (!gtk_widget_get_visible(GTK_WIDGET(pWindow)) ||
+            gtk_window_get_window_type(pWindow) != GTK_WINDOW_TOPLEVEL)
+            continue;
+        if (!pOwner || gtk_window_is_active(pWindow))
+            pOwner = pWindow;
+    }
+    g_list_free(pList);
+    return pOwner;
+}
+
+}  // namespace
+
 bool PickFolderNative(const std::wstring& strPrompt, std::wstring& strFolder) {
     if (!gdk_display_get_default()) {
         WriteLogA("PickFolderNative::PickFolderNative no display to show the folder chooser on\n");
         return false;
     }
     GtkFileChooserNative* pChooser =
-        gtk_file_chooser_native_new(WideToAnsi(strPrompt).c_str(), nullptr,
+        gtk_file_chooser_native_new(WideToAnsi(strPrompt).c_str(), OwnerWindow(),
                                     GTK_FILE_CHOOSER_ACTION_SELECT_FOLDER, nullptr, nullptr);
     gtk_file_chooser_set_create_folders(GTK_FILE_CHOOSER(pChooser), TRUE);
     bool bChosen = false;
