@@ -53,7 +53,9 @@ install_statistics_url=$base/Soft/Sys/InstallationPackage
 INI
 }
 
-# Starts a demo server with the arguments given; prints its URL base.
+# Starts a demo server with the arguments given; its URL base goes to
+# $server_url (not printed: a command substitution's subshell would keep the
+# server's pid from the cleanup).
 start_server() {
   local log="$work/server.$RANDOM.log"
   "$bin/tovadoc-demo-server" --port 0 --files "$bin" "$@" >"$log" 2>&1 &
@@ -62,7 +64,7 @@ start_server() {
     grep -q '^listening on' "$log" && break
     sleep 0.1
   done
-  sed -n 's|^listening on \(http://127.0.0.1:[0-9]*\)$|\1|p' "$log"
+  server_url=$(sed -n 's|^listening on \(http://127.0.0.1:[0-9]*\)$|\1|p' "$log")
 }
 
 wait_for_log() {
@@ -105,8 +107,8 @@ echo "page 0: $page0 wake-ups/s ($switches context switches/s)"
 
 # The .NET check fails (empty registry): a framework download comes first;
 # 16 KiB every 100 ms makes each download last seconds.
-slow=$(start_server --slow-ms 100)
-make_installer "$work/download" "$slow"
+start_server --slow-ms 100
+make_installer "$work/download" "$server_url"
 install_with_clicks "$work/download" "$work/programs-download"
 wait_for_log "$work/download.log" "CInstallMgr::DownInstallFile"
 sleep 0.5
@@ -114,8 +116,8 @@ read -r download switches < <("$bin/bench_startup" wakeups "$installer_pid" 2)
 kill "$installer_pid"
 echo "during a download: $download wake-ups/s ($switches context switches/s)"
 
-missing=$(start_server --pack missing)
-make_installer "$work/failure" "$missing"
+start_server --pack missing
+make_installer "$work/failure" "$server_url"
 install_with_clicks "$work/failure" "$work/programs-failure"
 wait_for_log "$work/failure.log" "CInstallMgr::DownInstallFile error"
 # The bar climbs to 80 first.
