@@ -187,6 +187,12 @@ void CMainDlg::OnBrowse() {
     if (!m_fnFolderPicker || !m_fnFolderPicker(Tr(L"open_dir", L"install_tip"), strFolder)) {
         return;
     }
+    // A choice without a local path (a remote location) cannot take the
+    // product; it would otherwise become "/Tovadoc" at the root.
+    if (strFolder.empty()) {
+        WriteLog(L"%s the chosen folder has no local path; nothing changes", L"CMainDlg::OnBrowse");
+        return;
+    }
     m_strSelectedDir = JoinProductFolder(strFolder);
     if (m_pEditPath) {
         m_pEditPath->SetWindowText(m_strSelectedDir);

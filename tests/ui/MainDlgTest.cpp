@@ -213,18 +213,24 @@ TEST_F(MainDlg, BrowsedFolderFillsTheFieldAndIsInstalledTo) {
     EXPECT_EQ(TextOf(dlg, L"edit_path"), L"/Tovadoc");
     EXPECT_EQ(dlg.GetInstallDir(), L"/Tovadoc");
 
-    // Cancelling changes nothing.
-    strAnswer = L"/elsewhere";
-    bAccept = false;
-    ClickControl(dlg, L"btn_open");
-    EXPECT_EQ(TextOf(dlg, L"edit_path"), L"/Tovadoc");
+    // Cancelling changes nothing, nor does an answer without a local path.
+    for (const auto& [bAnswer, strText] : {std::pair{false, L"/elsewhere"}, std::pair{true, L""}}) {
+        bAccept = bAnswer;
+        strAnswer = strText;
+        ClickControl(dlg, L"btn_open");
+        EXPECT_EQ(TextOf(dlg, L"edit_path"), L"/Tovadoc");
+        EXPECT_EQ(dlg.GetInstallDir(), L"/Tovadoc");
+    }
 
+    // A folder whose name is no UTF-8 (GBK) is installed to byte for byte.
+    const std::filesystem::path gbk = m_tmp / "\xB0\xB2\xD7\xB0";
+    std::filesystem::create_directories(gbk);
     bAccept = true;
-    strAnswer = Wide(m_tmp.path());
+    strAnswer = Wide(gbk);
     ClickControl(dlg, L"btn_open");
     ClickControl(dlg, L"btn_installer");
-    EXPECT_EQ(dlg.GetInstallMgr()->m_strInstallDir, Wide(m_tmp / "Tovadoc"));
-    EXPECT_TRUE(std::filesystem::is_directory(m_tmp / "Tovadoc"));
+    EXPECT_EQ(dlg.GetInstallMgr()->m_strInstallDir, Wide(gbk / "Tovadoc"));
+    EXPECT_TRUE(std::filesystem::is_directory(gbk / "Tovadoc"));
 }
 
 TEST_F(MainDlg, LicenceLinkOpensTheLicenceOverTheWindow) {
