@@ -32,7 +32,18 @@ bool CMsgBoxDlg::ProcessWindowMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, L
     if (uMsg == WM_DESTROY) {
         LeaveActive();
     }
+    // The dialog's own close code, not the toolkit's cancel, which is the
+    // confirm button's code here.
+    if (uMsg == WM_CLOSE && IsModalRunning()) {
+        EndDialog(kResultClose);
+        lResult = 0;
+        return true;
+    }
     return SHostDialog::ProcessWindowMessage(uMsg, wParam, lParam, lResult);
+}
+
+void CMsgBoxDlg::OnEscape() {
+    EndDialog(kResultClose);
 }
 
 bool CMsgBoxDlg::_HandleEvent(EventArgs* pEvt) {

@@ -369,15 +369,62 @@ TEST(FindProcessByName, ZombiesDoNotCount) {
 }
 
 TEST(FindProcessByName, NameRules) {
-    CProcessNames elf{"/opt/Tovadoc/ConvertWorker.exe", "ConvertWorker.e", {"./ConvertWorker.exe"}};
-    EXPECT_TRUE(ProcessNameMatches("ConvertWorker.exe", elf));
-    EXPECT_FALSE(ProcessNameMatches("ConvertWorker.e", elf));
-    CProcessNames deletedLink{"", "Tovadoc.exe", {"Tovadoc.exe"}};
-    EXPECT_TRUE(ProcessNameMatches("Tovadoc.exe", deletedLink));
-    EXPECT_FALSE(ProcessNameMatches("tovadoc.exe", deletedLink));
-    CProcessNames script{"/usr/bin/dash", "ConvertWorker.e", {"/bin/sh", "/opt/ConvertWorker.exe"}};
-    EXPECT_TRUE(ProcessNameMatches("ConvertWorker.exe", script));
-    EXPECT_FALSE(ProcessNameMatches("ConvertWorker.exx", script));
-    EXPECT_FALSE(ProcessNameMatches("dash2", script));
-    EXPECT_TRUE(ProcessNameMatches("dash", script));
+    struct Case {
+        CProcessNames names;
+        const char* szName;
+        bool bMatches;
+    };
+    const CProcessNames elf{
+        "/opt/Tovadoc/ConvertWorker.exe", "ConvertWorker.e", {"./ConvertWorker.exe"}, ""};
+    const CProcessNames script{"/usr/bin/dash",
+                               "ConvertWorker.e",
+                               {"/bin/sh", "/opt/ConvertWorker.exe"},
+                               "/opt/ConvertWorker.exe"};
+    const CProcessNames optionScript{
+        "/usr/bin/dash", "Tovadoc.exe", {"sh", "-e", "/opt/Tovadoc.exe"}, "/opt/Tovadoc.exe"};
+    const CProcessNames wine{"/usr/lib/wine/wine64-preloader",
+                             "Tovadoc.exe",
+                             {"C:\\Program Files\\Tovadoc\\Tovadoc.exe"},
+                             ""};
+    // Any program may call itself anything.
+    const CProcessNames renamed{"/usr/bin/sleep", "Tovadoc.exe", {"sleep", "100"}, ""};
+    const CProcessNames renamedWithArg{
+        "/usr/bin/cat", "Tovadoc.exe", {"cat", "/opt/Tovadoc.exe"}, ""};
+    const CProcessNames unreadable{"", "Tovadoc.exe", {"Tovadoc.exe"}, ""};
+    const Case cases[] = {
+        {elf, "ConvertWorker.exe", true},
+        {elf, "ConvertWorker.e", false},
+        {script, "ConvertWorker.exe", true},
+        {script, "ConvertWorker.exx", false},
+        {script, "dash2", false},
+        {script, "dash", true},
+        {optionScript, "Tovadoc.exe", true},
+        {wine, "Tovadoc.exe", true},
+        {wine, "tovadoc.exe", false},
+        {renamed, "Tovadoc.exe", false},
+        {renamedWithArg, "Tovadoc.exe", false},
+        {unreadable, "Tovadoc.exe", false},
+        {elf, "", false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ProcessNameMatches(c.szName, c.names), c.bMatches)
+            << c.szName << " in " << c.names.strExePath << " (" << c.names.strComm << ")";
+}
+
+// A program that gave itself a product's name is left alone: root must never
+// end an unrelated program.
+TEST(FindProcessByName, ProgramThatRenamedItselfIsNotFound) {
+    const std::string name = UniqueName("Ren");
+    Child child({Helper("rename_self"), name, "600000"});
+    ASSERT_GT(child.Pid(), 0);
+    const std::string comm = "/proc/" + std::to_string(child.Pid()) + "/comm";
+    bool bRenamed = false;
+    for (int i = 0; i < 500 && !bRenamed; ++i) {
+        bRenamed = testsupport::ReadFile(comm) == name + "\n";
+        if (!bRenamed)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ASSERT_TRUE(bRenamed);
+    uint32_t pid = 0;
+    EXPECT_FALSE(FindProcessByName(AnsiToWide(name), pid)) << pid;
 }
