@@ -20,6 +20,7 @@
 
 #include "platform/CCancelToken.h"
 #include "platform/CommandLine.h"
+#include "platform/InvokingUser.h"
 #include "platform/ProcessSpawn.h"
 #include "platform/ProcessTree.h"
 #include "platform/TextConvert.h"
@@ -102,12 +103,19 @@ bool HasExited(pid_t pid) {
 
 bool LaunchProcess(std::wstring& commandLine) {
     std::vector<std::string> args = SplitCommandLine(WideToAnsi(commandLine));
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
     pid_t pid = 0;
-    int rc = SpawnProgram(args, &actions, POSIX_SPAWN_SETSID, pid);
-    posix_spawn_file_actions_destroy(&actions);
+    int rc = 0;
+    // Started elevated on someone's behalf: what is launched for them runs as them.
+    CInvokingUser user;
+    if (FindInvokingUser(user)) {
+        rc = SpawnProgramAs(args, user, pid);
+    } else {
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+        rc = SpawnProgram(args, &actions, POSIX_SPAWN_SETSID, pid);
+        posix_spawn_file_actions_destroy(&actions);
+    }
     if (rc != 0) {
         char line[128];
         int n = snprintf(line, sizeof(line), "CreateProcess failed. Error: %d", rc);
