@@ -71,7 +71,7 @@ ReadState ReadWaiting(int fd, std::vector<char>& buffer, std::string& output, in
             continue;
         if (errno == EAGAIN)
             return ReadState::Drained;
-        WriteLog(L"%s read failed errno=[%d]", L"RunAndCapture", errno);
+        WriteLog(L"%s read failed errno=[%d]", L"ProcessControl::RunAndCapture", errno);
         return ReadState::Closed;
     }
     return ReadState::Open;
@@ -81,7 +81,7 @@ int WaitExitCode(pid_t pid) {
     int status = 0;
     while (waitpid(pid, &status, 0) < 0) {
         if (errno != EINTR) {
-            WriteLog(L"%s waitpid failed errno=[%d]", L"RunAndCapture", errno);
+            WriteLog(L"%s waitpid failed errno=[%d]", L"ProcessControl::RunAndCapture", errno);
             return kRunTimedOut;
         }
     }
@@ -118,7 +118,7 @@ bool LaunchProcess(std::wstring& commandLine) {
     }
     if (rc != 0) {
         char line[128];
-        int n = snprintf(line, sizeof(line), "CreateProcess failed. Error: %d", rc);
+        int n = snprintf(line, sizeof(line), "CreateProcess failed. Error: %d\n", rc);
         ssize_t ignored = write(STDERR_FILENO, line, static_cast<size_t>(n));
         (void)ignored;
         return false;
@@ -165,7 +165,7 @@ int RunAndCapture(const std::string& commandLine, std::string& output, uint32_t 
 
     const int pidFd = PidfdOpen(pid);
     if (pidFd < 0)
-        WriteLog(L"%s pidfd_open failed errno=[%d]", L"RunAndCapture", errno);
+        WriteLog(L"%s pidfd_open failed errno=[%d]", L"ProcessControl::RunAndCapture", errno);
 
     using Clock = std::chrono::steady_clock;
     const auto start = Clock::now();
@@ -199,7 +199,7 @@ int RunAndCapture(const std::string& commandLine, std::string& output, uint32_t 
         if (ready < 0) {
             if (errno == EINTR)
                 continue;
-            WriteLog(L"%s poll failed errno=[%d]", L"RunAndCapture", errno);
+            WriteLog(L"%s poll failed errno=[%d]", L"ProcessControl::RunAndCapture", errno);
             break;
         }
         if ((cancelSlot >= 0 && fds[cancelSlot].revents) || (pCancel && pCancel->IsCancelled()))
@@ -227,7 +227,7 @@ int RunAndCapture(const std::string& commandLine, std::string& output, uint32_t 
     } else {
         EndProcessTree(pid);
         WaitExitCode(pid);
-        WriteLog(L"%s ended the child pid=[%d] after %u ms", L"RunAndCapture",
+        WriteLog(L"%s ended the child pid=[%d] after %u ms", L"ProcessControl::RunAndCapture",
                  static_cast<int>(pid),
                  static_cast<unsigned>(
                      std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start)

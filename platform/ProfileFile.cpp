@@ -148,8 +148,8 @@ bool ReplaceFile(const std::string& path, const std::string& bytes, const struct
     std::string temp;
     int fd = CreateBeside(path, temp);
     if (fd < 0) {
-        WriteLog(L"%s cannot create a file beside %s errno=[%d]", L"ProfileWriteStrings",
-                 AnsiToWide(path).c_str(), errno);
+        WriteLog(L"%s cannot create a file beside %s errno=[%d]",
+                 L"ProfileFile::ProfileWriteStrings", AnsiToWide(path).c_str(), errno);
         return false;
     }
     bool ok = true;
@@ -166,8 +166,8 @@ bool ReplaceFile(const std::string& path, const std::string& bytes, const struct
         return true;
     if (ok)
         savedErrno = errno;
-    WriteLog(L"%s writing %s failed errno=[%d]", L"ProfileWriteStrings", AnsiToWide(path).c_str(),
-             savedErrno);
+    WriteLog(L"%s writing %s failed errno=[%d]", L"ProfileFile::ProfileWriteStrings",
+             AnsiToWide(path).c_str(), savedErrno);
     unlink(temp.c_str());
     return false;
 }
@@ -222,7 +222,7 @@ bool FindProfileValue(const std::wstring& text, const std::wstring& section,
 std::wstring ProfileReadString(const std::wstring& section, const std::wstring& key,
                                const std::wstring& def, size_t capacity, const std::wstring& path) {
     std::wstring value;
-    if (!ReadValue(section, key, path, value, L"ProfileReadString"))
+    if (!ReadValue(section, key, path, value, L"ProfileFile::ProfileReadString"))
         value = def;
     return CutToCapacity(value, capacity);
 }
@@ -230,7 +230,7 @@ std::wstring ProfileReadString(const std::wstring& section, const std::wstring& 
 uint32_t ProfileReadInt(const std::wstring& section, const std::wstring& key, uint32_t def,
                         const std::wstring& path) {
     std::wstring value;
-    if (!ReadValue(section, key, path, value, L"ProfileReadInt") || value.empty())
+    if (!ReadValue(section, key, path, value, L"ProfileFile::ProfileReadInt") || value.empty())
         return def;
     return ParseProfileInt(value);
 }
@@ -239,7 +239,7 @@ bool ProfileWriteStrings(const std::wstring& path, const std::wstring& section,
                          const std::vector<std::pair<std::wstring, std::wstring>>& keyValues) {
     if (!IsWritable(section, keyValues)) {
         WriteLog(L"%s refuses section [%s]: a name or value would not read back",
-                 L"ProfileWriteStrings", section.c_str());
+                 L"ProfileFile::ProfileWriteStrings", section.c_str());
         return false;
     }
     const std::string target = WideToAnsi(path);
@@ -247,12 +247,13 @@ bool ProfileWriteStrings(const std::wstring& path, const std::wstring& section,
     // name is replaced by the new file, its target never read nor written.
     std::string bytes;
     struct stat info {};
-    const LoadResult loaded = LoadBytes(target, bytes, true, info, L"ProfileWriteStrings");
+    const LoadResult loaded =
+        LoadBytes(target, bytes, true, info, L"ProfileFile::ProfileWriteStrings");
     if (loaded == LoadResult::Failed)
         return false;
     if (loaded == LoadResult::Link)
         WriteLog(L"%s %s is a link: replaced by a file, its target left alone",
-                 L"ProfileWriteStrings", path.c_str());
+                 L"ProfileFile::ProfileWriteStrings", path.c_str());
     CProfileText text = CProfileText::Decode(bytes);
     const std::wstring lineEnd = text.PreferredLineEnd();
     auto& lines = text.m_vecLines;

@@ -7,7 +7,8 @@
 
 bool PickFolderNative(const std::wstring& strPrompt, std::wstring& strFolder) {
     if (!gdk_display_get_default()) {
-        WriteLogA("PickFolderNative::PickFolderNative no display to show the folder chooser on\n");
+        WriteLog(L"%s no display to show the folder chooser on",
+                 L"CFolderPicker::PickFolderNative");
         return false;
     }
     GtkFileChooserNative* pChooser =

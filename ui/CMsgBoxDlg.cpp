@@ -97,7 +97,7 @@ void CMsgBoxDlg::OnInitDialog() {
     }
     ArrangeButtons();
     if (!m_pTextMsg) {
-        WriteLogA("CMsgBoxDlg::OnInitDialog the layout has no text_msg\n");
+        WriteLog(L"%s the layout has no text_msg", L"CMsgBoxDlg::OnInitDialog");
         return;
     }
     m_pTextMsg->SetWindowText(m_strMessage);

@@ -370,7 +370,7 @@ TEST(LaunchProcess, ElevatedInstallerStartsTheProgramAsTheInvokingUser) {
     std::wstring commandLine = AnsiToWide(QuoteProgram(hidden.string()) + " 600000");
     StderrCapture capture;
     EXPECT_FALSE(LaunchProcess(commandLine));
-    EXPECT_EQ(capture.Text(), "CreateProcess failed. Error: 13");
+    EXPECT_EQ(capture.Text(), "CreateProcess failed. Error: 13\n");
     // The installer itself is still root.
     EXPECT_EQ(geteuid(), 0u);
 }
@@ -436,7 +436,7 @@ TEST(LaunchProcess, MissingProgramIsReportedOnStandardError) {
     StderrCapture capture;
     std::wstring commandLine = L"/nonexistent/Tovadoc.exe";
     EXPECT_FALSE(LaunchProcess(commandLine));
-    EXPECT_EQ(capture.Text(), "CreateProcess failed. Error: 2");
+    EXPECT_EQ(capture.Text(), "CreateProcess failed. Error: 2\n");
 }
 
 TEST(FindProcessByName, ExactCaseSensitiveNameBeyondFifteenCharacters) {

@@ -224,7 +224,7 @@ TEST_F(InstallWorkflow, PackageFailingEndsTheRunAndKeepsThePackage) {
                        "/TovadocSetup.exe\" /VERYSILENT /SUPPRESSMSGBOXES /DIR=\"" +
                        m_installDir.string() +
                        "\"] strResult=[TovadocSetup: simulated installation "
-                       "failure\n] exitcode=[3]"),
+                       "failure\\n] exitcode=[3]"),
               std::string::npos)
         << log;
 }
