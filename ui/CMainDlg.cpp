@@ -184,8 +184,21 @@ void CMainDlg::OnInitDialog() {
 }
 
 void CMainDlg::OnBrowse() {
+    if (!m_fnFolderPicker) {
+        return;
+    }
+    // Modal, whatever the desktop's chooser is: Install cannot start while
+    // the folder is still being chosen.
+    IHostBackend* pBackend = GetBackend();
+    if (pBackend) {
+        pBackend->SetSensitive(false);
+    }
     std::wstring strFolder;
-    if (!m_fnFolderPicker || !m_fnFolderPicker(Tr(L"open_dir", L"install_tip"), strFolder)) {
+    const bool bChosen = m_fnFolderPicker(Tr(L"open_dir", L"install_tip"), strFolder);
+    if (pBackend) {
+        pBackend->SetSensitive(true);
+    }
+    if (!bChosen) {
         return;
     }
     // A choice without a local path (a remote location) cannot take the

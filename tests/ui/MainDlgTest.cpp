@@ -199,13 +199,20 @@ TEST_F(MainDlg, BrowsedFolderFillsTheFieldAndIsInstalledTo) {
     std::wstring strPrompt;
     std::wstring strAnswer = Wide(m_tmp.path());
     bool bAccept = true;
+    bool bSensitiveWhileOpen = true;
     dlg.SetFolderPicker([&](const std::wstring& strText, std::wstring& strFolder) {
         strPrompt = strText;
         strFolder = strAnswer;
+        // The chooser is modal: Install cannot start while it is open.
+        bSensitiveWhileOpen = dlg.GetBackend()->IsSensitive();
+        ClickControl(dlg, L"btn_installer");
         return bAccept;
     });
     ASSERT_TRUE(ClickControl(dlg, L"btn_open"));
     EXPECT_EQ(strPrompt, L"从下面选文件夹目录:");
+    EXPECT_FALSE(bSensitiveWhileOpen);
+    EXPECT_FALSE(dlg.GetInstallMgr()->HasInstallThread());
+    EXPECT_TRUE(dlg.GetBackend()->IsSensitive());
     EXPECT_EQ(TextOf(dlg, L"edit_path"), Wide(m_tmp / "Tovadoc"));
 
     strAnswer = L"/";
