@@ -35,8 +35,12 @@ bool IsCompatibilityLoader(const std::string& exeBase) {
            exeBase == "wine64-preloader";
 }
 
-// A regular file that starts with "#!"; never blocks on a FIFO.
+// A regular file that starts with "#!". Anything else named in another
+// process's arguments (a device, a FIFO) is never opened.
 bool IsScriptFile(const std::string& path) {
+    struct stat before {};
+    if (stat(path.c_str(), &before) != 0 || !S_ISREG(before.st_mode))
+        return false;
     int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
         return false;
