@@ -113,6 +113,12 @@ void CDemoServer::ServeFile(const char* szFile, const std::string& strMode,
     if (strMode == "missing") {
         res.status = 404;
         return;  // the error handler writes the page and the line
+    } else if (strMode == "busy") {
+        res.status = 503;
+        res.set_header("Retry-After", "30");
+        res.set_content("busy, come back later\n", "text/plain");
+        Print(req.method + " " + req.path + " -> 503 (busy)");
+        return;
     } else if (strMode == "fail") {
         body = szFile == std::string("TovadocSetup.exe") ? kFailingPack : kFailingNetFx;
     } else if (strMode == "hang") {
@@ -121,6 +127,31 @@ void CDemoServer::ServeFile(const char* szFile, const std::string& strMode,
         Print("cannot read " + m_options.strFilesDir + "/" + szFile);
         res.status = 404;
         return;
+    }
+    if (strMode == "cut-once") {
+        // Offers ranges of one version, and drops the first answer halfway.
+        res.set_header("Accept-Ranges", "bytes");
+        res.set_header("ETag", "\"demo-" + std::to_string(body.size()) + "\"");
+        if (!req.ranges.empty()) {
+            Print(req.method + " " + req.path + " -> 206 (from byte " +
+                  std::to_string(req.ranges[0].first) + ")");
+            res.set_content(body, "application/octet-stream");
+            return;
+        }
+        if (!m_bCutDone.exchange(true)) {
+            Print(req.method + " " + req.path + " -> 200 (" + std::to_string(body.size()) +
+                  " bytes, cut after " + std::to_string(body.size() / 2) + ")");
+            auto shared = std::make_shared<std::string>(std::move(body));
+            res.set_content_provider(
+                shared->size(), "application/octet-stream",
+                [shared](size_t offset, size_t length, httplib::DataSink& sink) {
+                    const size_t nHalf = shared->size() / 2;
+                    if (offset >= nHalf)
+                        return false;
+                    return sink.write(shared->data() + offset, std::min(length, nHalf - offset));
+                });
+            return;
+        }
     }
     Print(req.method + " " + req.path + " -> 200 (" + std::to_string(body.size()) + " bytes" +
           (strMode == "ok" ? "" : ", " + strMode) + ")");

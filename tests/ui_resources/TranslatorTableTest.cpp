@@ -53,6 +53,10 @@ const Message kMessages[] = {
     {"msg_tip", "install_pack_ing", "正在安装...", "Being installed..."},
     {"msg_tip", "install_pack_succeed", "安装完成", "Install complete"},
     {"msg_tip", "install_pack_error", "安装失败", "Install failure"},
+    {"msg_tip", "down_net_hash_error", "Net Framework 组件校验失败",
+     "The net framework download failed verification"},
+    {"msg_tip", "down_pack_hash_error", "安装包校验失败",
+     "The installation package failed verification"},
 };
 
 struct Stored {
@@ -133,10 +137,10 @@ TEST(UiResources, SameKeyDiffersByContextAndMissingKeysStayKeys) {
     EXPECT_EQ(Lookup(cn, "dlg_main", "net_check"), "net_check");
     EXPECT_EQ(Lookup(en, "dlg_main", "快速启动栏"), "快速启动栏");
     // Every status key the install workflow sends is there in both languages.
-    for (const char* key :
-         {"net_check", "down_net", "down_net_error", "instll_net", "instll_net_error",
-          "instll_net_succeed", "down_pack", "down_pack_error", "install_pack_ing",
-          "install_pack_succeed", "install_pack_error"}) {
+    for (const char* key : {"net_check", "down_net", "down_net_error", "instll_net",
+                            "instll_net_error", "instll_net_succeed", "down_pack",
+                            "down_pack_error", "install_pack_ing", "install_pack_succeed",
+                            "install_pack_error", "down_net_hash_error", "down_pack_hash_error"}) {
         EXPECT_NE(Lookup(cn, "msg_tip", key), key);
         EXPECT_NE(Lookup(en, "msg_tip", key), key);
     }

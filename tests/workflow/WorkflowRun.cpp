@@ -88,6 +88,9 @@ int EventRow(const CRecordedEvent& ev) {
         {14, 80, -1, L"install_pack_error"},
         {15, 90, 0, L"install_pack_succeed"},
         {16, 100, 0, L"install_pack_succeed"},
+        // A download whose bytes, or pin, could not be trusted.
+        {17, 40, -1, L"down_net_hash_error"},
+        {18, 80, -1, L"down_pack_hash_error"},
     };
     for (const Row& row : kRows) {
         if (ev.nPercent == row.nPercent && ev.nState == row.nState &&
