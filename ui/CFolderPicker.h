@@ -9,5 +9,6 @@ using FolderPickerFn = std::function<bool(const std::wstring& strPrompt, std::ws
 
 // The desktop's own folder chooser (GtkFileChooserNative, folder mode),
 // owned by the application's window in view. False with a log line when
-// there is no display.
+// there is no display or the chosen folder has no local path (a remote
+// location).
 bool PickFolderNative(const std::wstring& strPrompt, std::wstring& strFolder);
