@@ -130,8 +130,10 @@ TEST_F(InstallerArchive, RunsFromItsCacheFolderAndInstallsAgainFromTheKeptPackag
         // One byte changed in the payload: the check says so.
         fs::copy_file(archive, m_tmp / "damaged.run");
         std::fstream f(m_tmp / "damaged.run", std::ios::in | std::ios::out | std::ios::binary);
+        f.seekg(-100, std::ios::end);
+        char c = char(f.get());
         f.seekp(-100, std::ios::end);
-        f.put('\x5a');
+        f.put(char(c ^ 0xff));
         f.close();
         Shell("sh '" + (m_tmp / "damaged.run").string() + "' --check", &nExit);
         EXPECT_NE(nExit, 0);
