@@ -46,11 +46,6 @@ std::wstring SEdit::GetWindowText(bool) const {
     return m_strText;
 }
 
-void SEdit::SetCaret(size_t nCaret) {
-    m_nCaret = std::min(nCaret, m_strText.size());
-    Invalidate();
-}
-
 bool SEdit::OnKeyDown(unsigned nKeyval, unsigned nModifiers) {
     if (IsDisabled(true) || (nModifiers & (kHostModControl | kHostModAlt))) {
         return false;

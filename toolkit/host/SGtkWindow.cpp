@@ -6,6 +6,7 @@
 
 #include "platform/WriteLog.h"
 #include "toolkit/host/SGtkEdit.h"
+#include "toolkit/host/SGtkScreen.h"
 #include "toolkit/host/SGtkText.h"
 
 namespace SOUI {
@@ -55,6 +56,8 @@ bool SGtkWindow::Create(const std::wstring& strTitle, int cx, int cy, SGtkWindow
     if (m_bAlpha)
         gtk_widget_set_visual(m_pWindow, pRgba);
     gtk_widget_set_app_paintable(m_pWindow, TRUE);
+    if (!pOwner)
+        FitDisplayScale(m_pWindow, m_nWidth, m_nHeight);
     // The layout fixes the size unless the window is made resizable.
     m_bResizable = false;
     gtk_window_set_resizable(pWin, FALSE);
@@ -138,20 +141,18 @@ void SGtkWindow::GetSize(int& cx, int& cy) const {
 void SGtkWindow::CenterOver(SGtkWindow* pOwner) {
     if (!m_pWindow)
         return;
-    GdkRectangle rcArea{0, 0, 0, 0};
+    SPlaceRect rcArea, rcOver;
+    GtkWidget* pNear = pOwner && pOwner->m_pWindow ? pOwner->m_pWindow : m_pWindow;
+    if (!GetWorkArea(pNear, rcArea))
+        return;
+    rcOver = rcArea;
     if (pOwner && pOwner->m_pWindow && pOwner != this) {
-        pOwner->GetPosition(rcArea.x, rcArea.y);
-        pOwner->GetSize(rcArea.width, rcArea.height);
-    } else {
-        GdkDisplay* pDisplay = gtk_widget_get_display(m_pWindow);
-        GdkMonitor* pMonitor = gdk_display_get_primary_monitor(pDisplay);
-        if (!pMonitor)
-            pMonitor = gdk_display_get_monitor(pDisplay, 0);
-        if (!pMonitor)
-            return;
-        gdk_monitor_get_workarea(pMonitor, &rcArea);
+        pOwner->GetPosition(rcOver.x, rcOver.y);
+        pOwner->GetSize(rcOver.cx, rcOver.cy);
     }
-    Move(rcArea.x + (rcArea.width - m_nWidth) / 2, rcArea.y + (rcArea.height - m_nHeight) / 2);
+    int x = 0, y = 0;
+    CenterInArea(rcOver, rcArea, m_nWidth, m_nHeight, x, y);
+    Move(x, y);
 }
 
 void SGtkWindow::Minimize() {
@@ -241,9 +242,18 @@ void SGtkWindow::SetCursor(CursorKind kind) {
 }
 
 void SGtkWindow::BeginMoveDrag() {
-    if (m_pWindow && m_nPressButton)
-        gtk_window_begin_move_drag(GTK_WINDOW(m_pWindow), static_cast<gint>(m_nPressButton),
-                                   m_nPressRootX, m_nPressRootY, m_nPressTime);
+    GdkWindow* pGdk = m_pWindow ? gtk_widget_get_window(m_pWindow) : nullptr;
+    if (!pGdk || !m_nPressButton)
+        return;
+    // The move follows the device that pressed. Without one (a display with
+    // no seat, as a headless compositor has) GDK would crash looking for it.
+    if (!m_pPressDevice) {
+        WriteLog(L"%s: the press came from no pointer device; no move",
+                 L"SGtkWindow::BeginMoveDrag");
+        return;
+    }
+    gdk_window_begin_move_drag_for_device(pGdk, m_pPressDevice, static_cast<gint>(m_nPressButton),
+                                          m_nPressRootX, m_nPressRootY, m_nPressTime);
 }
 
 void SGtkWindow::SetSensitive(bool bSensitive) {
@@ -344,6 +354,7 @@ gboolean SGtkWindow::OnButton(GtkWidget* pWidget, GdkEventButton* pEvent, gpoint
             pSelf->m_nPressRootX = static_cast<int>(pEvent->x_root);
             pSelf->m_nPressRootY = static_cast<int>(pEvent->y_root);
             pSelf->m_nPressTime = pEvent->time;
+            pSelf->m_pPressDevice = gdk_event_get_device(reinterpret_cast<GdkEvent*>(pEvent));
             break;
         case GDK_2BUTTON_PRESS:
             action = ISGtkWindowListener::MouseDoubleClick;

@@ -62,7 +62,8 @@ public:
     void Resize(int cx, int cy);
     void GetPosition(int& x, int& y) const;
     void GetSize(int& cx, int& cy) const;
-    // Centres over the owner, or over the work area of the monitor when there is none.
+    // Centres over the owner, or over the work area of the monitor when there is
+    // none; either way moved into the work area as far as it fits (FitIntoArea).
     void CenterOver(SGtkWindow* pOwner);
     void Minimize();
     void Maximize();
@@ -133,6 +134,7 @@ private:
     int m_nPressRootX = 0;
     int m_nPressRootY = 0;
     guint32 m_nPressTime = 0;
+    GdkDevice* m_pPressDevice = nullptr;  // owned by the display
     std::map<int, std::unique_ptr<SGtkEdit>> m_edits;
 };
 
