@@ -50,7 +50,9 @@ bool CXvfb::Start(int nWidth, int nHeight, const fs::path& log) {
     // The pipe's write end reaches the server as its inherited descriptor.
     fcntl(fds[0], F_SETFD, FD_CLOEXEC);
     bool bStarted = m_server.Start(
-        {"/usr/bin/Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0",
+        // -noreset: the server otherwise resets when its last client leaves,
+        // and a program connecting during the reset is refused.
+        {"/usr/bin/Xvfb", "-displayfd", std::to_string(fds[1]), "-noreset", "-screen", "0",
          std::to_string(nWidth) + "x" + std::to_string(nHeight) + "x24", "-nolisten", "tcp"},
         {}, log);
     close(fds[1]);
