@@ -16,8 +16,9 @@ public:
     CSize GetDesiredSize(int nMaxWidth) const override;
     void OnLButtonUp(CPoint pt) override;
     bool OnKeyDown(unsigned nKeyval, unsigned nModifiers) override;
-    // The box's rectangle inside the window.
+    // The box's rectangle inside the window; the text lies right of it.
     CRect GetBoxRect() const;
+    CRect GetTextRect() const override;
 
     static constexpr int kTextGap = 4;
 

@@ -7,8 +7,8 @@ namespace SOUI {
 // the backend lays a native entry over the window, which then owns typing
 // and reports its text back.
 class SEdit : public SWindow {
-    // The native entry shows its own caret and focus.
-    bool DrawsFocusRing() const override { return false; }
+    // What the user typed scrolls; it never shrinks.
+    bool IsTextFitted() const override { return false; }
 
 public:
     SOUI_CLASS_NAME(L"edit")

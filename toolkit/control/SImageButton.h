@@ -11,6 +11,9 @@ public:
     SImageButton();
     bool IsClickable() const override { return true; }
     CSize GetDesiredSize(int nMaxWidth) const override;
+    // The caption keeps clear of the skin's edges.
+    CRect GetTextRect() const override;
+    static constexpr int kTextPadding = 4;
 };
 
 }  // namespace SOUI

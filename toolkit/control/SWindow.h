@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "toolkit/control/ISwndContainer.h"
+#include "toolkit/control/STextFitter.h"
 #include "toolkit/core/SObjectImpl.h"
 #include "toolkit/layout/SLayoutPos.h"
 #include "toolkit/render/CRect.h"
@@ -117,9 +118,6 @@ public:
     virtual bool OnMouseWheel(int nDelta, CPoint pt);
     virtual bool OnKeyDown(unsigned nKeyval, unsigned nModifiers);
     virtual void OnSetFocus() {}
-    // The keyboard focus mark; controls with a native overlay draw none.
-    virtual bool DrawsFocusRing() const;
-    void DrawFocusRing(IRenderTarget* pRT);
     virtual void OnKillFocus() {}
     // Whether the tree should treat a press-and-release as a click.
     virtual bool IsClickable() const { return false; }
@@ -140,6 +138,14 @@ public:
     // window, carrying the name and ID.
     bool FireCommand();
 
+    // Where the window's text goes, and how it is fitted in there (font size,
+    // wrapping, ellipsis) as it is drawn now.
+    virtual CRect GetTextRect() const { return m_rcWindow; }
+    STextFit GetTextFit() const;
+    // The tool tip: the translated `tip` attribute, else the whole text when
+    // it had to be cut; empty for none.
+    virtual std::wstring GetToolTipText() const;
+
     // The font, colour and alignment the window's text is drawn with.
     SFontDesc GetFont() const;
     SColor GetTextColor() const;
@@ -149,8 +155,12 @@ protected:
     virtual void OnPaint(IRenderTarget* pRT);
     // Paints the skin or background of the window.
     void DrawBackground(IRenderTarget* pRT, const CRect& rc);
-    // Draws text inside rc with the window's font, colour and alignment.
+    // Draws text inside rc with the window's font, colour and alignment,
+    // fitted into rc unless the window shows its text as it is.
     void DrawText(IRenderTarget* pRT, const std::wstring& strText, CRect rc);
+    // False for text the user edits: that scrolls rather than shrinks.
+    virtual bool IsTextFitted() const { return true; }
+    const STextFit& FitText(const std::wstring& strText, CSize szBox) const;
     // Marks the window's layout as changed.
     void RequestRelayout();
     static void LogFindFailure(const wchar_t* pszClass, const std::wstring& strName, int nDeep);
@@ -183,6 +193,18 @@ protected:
     bool m_bHover = false;
     bool m_bPushed = false;
     HostCursor m_cursor = HostCursor::Arrow;
+
+private:
+    // The last fit, reused while text, box and font stay the same.
+    struct FitCache {
+        std::wstring strText;
+        CSize szBox;
+        SFontDesc font;
+        unsigned uFormat = 0;
+        STextFit fit;
+        bool bValid = false;
+    };
+    mutable FitCache m_fitCache;
 };
 
 }  // namespace SOUI

@@ -208,6 +208,15 @@ void CGtkHostBackend::OnNativeEditFocus(int nEditId, bool bFocused) {
         m_pSink->OnBackendEditFocus(nEditId);
 }
 
+bool CGtkHostBackend::OnNativeQueryTooltip(int x, int y, bool bKeyboard, std::wstring& strTip,
+                                           GdkRectangle& rcArea) {
+    HostRect rc;
+    if (!m_pSink || !m_pSink->OnBackendQueryToolTip(x, y, bKeyboard, strTip, rc))
+        return false;
+    rcArea = GdkRectangle{rc.left, rc.top, rc.Width(), rc.Height()};
+    return true;
+}
+
 void CGtkHostBackend::OnNativeDestroyed() {
     // A modal run must not outlive its window, or the program hangs.
     if (m_modal.IsRunning()) {

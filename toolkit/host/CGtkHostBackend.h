@@ -66,6 +66,8 @@ private:
     void OnNativeSize(int cx, int cy) override;
     void OnNativeEditChanged(int nEditId, const std::wstring& strText) override;
     void OnNativeEditFocus(int nEditId, bool bFocused) override;
+    bool OnNativeQueryTooltip(int x, int y, bool bKeyboard, std::wstring& strTip,
+                              GdkRectangle& rcArea) override;
     void OnNativeDestroyed() override;
 
     IHostBackendSink* m_pSink = nullptr;

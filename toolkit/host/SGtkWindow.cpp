@@ -85,6 +85,8 @@ bool SGtkWindow::Create(const std::wstring& strTitle, int cx, int cy, SGtkWindow
     g_signal_connect(m_pWindow, "focus-in-event", G_CALLBACK(OnFocusChange), this);
     g_signal_connect(m_pWindow, "focus-out-event", G_CALLBACK(OnFocusChange), this);
     g_signal_connect(m_pWindow, "destroy", G_CALLBACK(OnDestroy), this);
+    gtk_widget_set_has_tooltip(m_pWindow, TRUE);
+    g_signal_connect(m_pWindow, "query-tooltip", G_CALLBACK(OnQueryTooltip), this);
     gtk_widget_realize(m_pWindow);
     return true;
 }
@@ -459,6 +461,19 @@ gboolean SGtkWindow::OnWindowState(GtkWidget*, GdkEventWindowState* pEvent, gpoi
 gboolean SGtkWindow::OnFocusChange(GtkWidget*, GdkEventFocus* pEvent, gpointer pThis) {
     static_cast<SGtkWindow*>(pThis)->m_pListener->OnNativeFocus(pEvent->in != 0);
     return FALSE;
+}
+
+gboolean SGtkWindow::OnQueryTooltip(GtkWidget*, gint x, gint y, gboolean bKeyboard,
+                                    GtkTooltip* pTooltip, gpointer pThis) {
+    std::wstring strTip;
+    GdkRectangle rcArea{0, 0, 0, 0};
+    if (!static_cast<SGtkWindow*>(pThis)->m_pListener->OnNativeQueryTooltip(x, y, bKeyboard != 0,
+                                                                            strTip, rcArea))
+        return FALSE;
+    gtk_tooltip_set_text(pTooltip, GtkTextFromWide(strTip).c_str());
+    // Moving within the area keeps the tip; leaving it asks again.
+    gtk_tooltip_set_tip_area(pTooltip, &rcArea);
+    return TRUE;
 }
 
 void SGtkWindow::OnDestroy(GtkWidget*, gpointer pThis) {

@@ -72,6 +72,14 @@ public:
     virtual void OnBackendEditChanged(int nEditId, const std::wstring& strText) = 0;
     // A native edit overlay gained the keyboard focus.
     virtual void OnBackendEditFocus(int nEditId) = 0;
+    // The tool tip for the pointer at (x, y), or for the focused control
+    // when bKeyboard; false for none. rcTip: the area the tip belongs to.
+    // The backend shows it after the desktop's hover delay and hides it on
+    // leave and on a press.
+    virtual bool OnBackendQueryToolTip(int /*x*/, int /*y*/, bool /*bKeyboard*/,
+                                       std::wstring& /*strTip*/, HostRect& /*rcTip*/) {
+        return false;
+    }
 };
 
 struct HostWindowParams {

@@ -13,6 +13,7 @@
 #include "toolkit/render/SStrUtil.h"
 #include "toolkit/res/SApplication.h"
 #include "toolkit/window/COffscreenBackend.h"
+#include "toolkit/window/SFocusRing.h"
 
 namespace SOUI {
 
@@ -349,11 +350,11 @@ void SHostWnd::SetFocus(SWindow* pWnd) {
     m_pFocus = pWnd;
     if (pOld) {
         pOld->OnKillFocus();
-        pOld->Invalidate();
+        InvalidateFocusRing(pOld);
     }
     if (pWnd) {
         pWnd->OnSetFocus();
-        pWnd->Invalidate();
+        InvalidateFocusRing(pWnd);
     }
     // Keys go to drawn controls only while no native edit holds the keyboard.
     if (m_pBackend && !dynamic_cast<SEdit*>(pWnd)) {
@@ -366,9 +367,7 @@ void SHostWnd::SetFocusCues(bool bShow) {
         return;
     }
     m_bFocusCues = bShow;
-    if (m_pFocus) {
-        m_pFocus->Invalidate();
-    }
+    InvalidateFocusRing(m_pFocus);
 }
 
 void SHostWnd::SetCursor(HostCursor cursor) {
@@ -437,8 +436,29 @@ void SHostWnd::OnBackendPaint(cairo_t* cr, const HostRect& rcDirty) {
         WriteLogA("SHostWnd::OnBackendPaint no render target");
         return;
     }
-    RedrawRegion(pRT, CRect(rcDirty.left, rcDirty.top, rcDirty.right, rcDirty.bottom));
+    CRect rcPaint(rcDirty.left, rcDirty.top, rcDirty.right, rcDirty.bottom);
+    RedrawRegion(pRT, rcPaint);
+    // Over everything: the ring lies outside its control, where neighbours
+    // and parents paint.
+    if (SWindow* pRinged = GetFocusRingWindow()) {
+        pRT->PushClipRect(rcPaint);
+        SFocusRing::Draw(pRT, pRinged->GetWindowRect());
+        pRT->PopClip();
+    }
     pRT->Release();
+}
+
+SWindow* SHostWnd::GetFocusRingWindow() const {
+    if (!m_bFocusCues || !m_pFocus || m_pFocus == this || !m_pFocus->IsVisible(true)) {
+        return nullptr;
+    }
+    return m_pFocus;
+}
+
+void SHostWnd::InvalidateFocusRing(SWindow* pWnd) {
+    if (pWnd && pWnd != this) {
+        OnInvalidate(SFocusRing::OuterRect(pWnd->GetWindowRect()));
+    }
 }
 
 void SHostWnd::OnBackendMouseMove(int x, int y, unsigned) {
@@ -535,9 +555,51 @@ void SHostWnd::OnBackendKeyDown(unsigned nKeyval, unsigned nModifiers) {
         OnEscape();
         return;
     }
-    if (m_pFocus && m_pFocus->IsVisible(true) && !m_pFocus->IsDisabled(true)) {
-        m_pFocus->OnKeyDown(nKeyval, nModifiers);
+    if (m_pFocus && m_pFocus->IsVisible(true) && !m_pFocus->IsDisabled(true) &&
+        m_pFocus->OnKeyDown(nKeyval, nModifiers)) {
+        return;
     }
+    // Enter that no focused control takes presses the default button.
+    if (nKeyval == kHostKeyReturn || nKeyval == kHostKeyKpEnter) {
+        if (SWindow* pDefault = GetDefaultButton()) {
+            pDefault->FireCommand();
+        }
+    }
+}
+
+SWindow* SHostWnd::GetDefaultButton() const {
+    SWindow* pFound = nullptr;
+    ForEachWindow(const_cast<SHostWnd*>(this), [&](SWindow* p) {
+        std::wstring strDefault = p->GetAttribute(L"default");
+        if (!pFound && p->IsClickable() && !strDefault.empty() && strDefault != L"0" &&
+            p->IsVisible(true) && !p->IsDisabled(true)) {
+            pFound = p;
+        }
+    });
+    return pFound;
+}
+
+bool SHostWnd::GetToolTipAt(CPoint pt, bool bKeyboard, std::wstring& strTip, CRect& rcTip) const {
+    SWindow* pWnd = bKeyboard ? m_pFocus : const_cast<SHostWnd*>(this)->HitTest(pt);
+    for (; pWnd && pWnd != this; pWnd = pWnd->GetParent()) {
+        std::wstring strText = pWnd->GetToolTipText();
+        if (!strText.empty()) {
+            strTip = std::move(strText);
+            rcTip = pWnd->GetWindowRect();
+            return true;
+        }
+    }
+    return false;
+}
+
+bool SHostWnd::OnBackendQueryToolTip(int x, int y, bool bKeyboard, std::wstring& strTip,
+                                     HostRect& rcTip) {
+    CRect rc;
+    if (!GetToolTipAt(CPoint(x, y), bKeyboard, strTip, rc)) {
+        return false;
+    }
+    rcTip = HostRect{rc.left, rc.top, rc.right, rc.bottom};
+    return true;
 }
 
 void SHostWnd::FocusNext(bool bBackward) {
