@@ -44,6 +44,14 @@ CRect SCheckBox::GetTextRect() const {
     return rcText;
 }
 
+bool SCheckBox::DoAccAction() {
+    if (IsDisabled(true) || !IsVisible(true)) {
+        return false;
+    }
+    Toggle();
+    return true;
+}
+
 void SCheckBox::Toggle() {
     SetCheck(!m_bChecked);
     FireCommand();

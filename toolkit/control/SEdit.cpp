@@ -46,6 +46,12 @@ std::wstring SEdit::GetWindowText(bool) const {
     return m_strText;
 }
 
+std::wstring SEdit::GetAccName() const {
+    std::wstring strTip = GetAttribute(L"tip");
+    ISwndContainer* pContainer = GetContainer();
+    return pContainer && !strTip.empty() ? pContainer->TranslateText(strTip) : strTip;
+}
+
 void SEdit::SetCaret(size_t nCaret) {
     m_nCaret = std::min(nCaret, m_strText.size());
     Invalidate();

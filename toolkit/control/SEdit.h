@@ -12,6 +12,9 @@ class SEdit : public SWindow {
 
 public:
     SOUI_CLASS_NAME(L"edit")
+    HostAccRole GetAccRole() const override { return HostAccRole::Entry; }
+    // The field is named by its tool tip; its text is what it holds.
+    std::wstring GetAccName() const override;
     SEdit();
     ~SEdit() override;
     void SetWindowText(const std::wstring& strText) override;

@@ -10,6 +10,7 @@ public:
     SOUI_CLASS_NAME(L"imgbtn")
     SImageButton();
     bool IsClickable() const override { return true; }
+    HostAccRole GetAccRole() const override { return HostAccRole::PushButton; }
     CSize GetDesiredSize(int nMaxWidth) const override;
     // The caption keeps clear of the skin's edges.
     CRect GetTextRect() const override;

@@ -14,6 +14,12 @@ bool ParseBool(const std::wstring& str) {
     return !str.empty() && str != L"0" && str != L"false";
 }
 
+uintptr_t NextAccId() {
+    // Windows are made on the window thread only.
+    static uintptr_t s_nNext = 0;
+    return ++s_nNext;
+}
+
 int ParseIntAttr(const std::wstring& str, int nDefault) {
     try {
         size_t nUsed = 0;
@@ -39,7 +45,7 @@ bool ParseSize(const std::wstring& str, CSize& sz) {
 }
 }  // namespace
 
-SWindow::SWindow() = default;
+SWindow::SWindow() : m_nAccId(NextAccId()) {}
 
 SWindow::~SWindow() {
     // Children go first, so the container hears of them before of us.
@@ -519,6 +525,24 @@ std::wstring SWindow::GetToolTipText() const {
         return strText;
     }
     return {};
+}
+
+std::wstring SWindow::GetAccName() const {
+    std::wstring strName = GetWindowText();
+    if (strName.empty()) {
+        std::wstring strTip = GetAttribute(L"tip");
+        ISwndContainer* pContainer = GetContainer();
+        strName = pContainer && !strTip.empty() ? pContainer->TranslateText(strTip) : strTip;
+    }
+    return strName;
+}
+
+bool SWindow::DoAccAction() {
+    if (!IsClickable() || IsDisabled(true) || !IsVisible(true)) {
+        return false;
+    }
+    FireCommand();
+    return true;
 }
 
 SWindow* SWindow::HitTest(CPoint pt) {

@@ -14,6 +14,7 @@
 #include "toolkit/render/SColor.h"
 #include "toolkit/render/SFontDesc.h"
 #include "toolkit/render/TextFormat.h"
+#include "toolkit/window/HostAccessible.h"
 
 namespace SOUI {
 
@@ -146,6 +147,20 @@ public:
     // it had to be cut; empty for none.
     virtual std::wstring GetToolTipText() const;
 
+    // Accessibility: what the window is to a screen reader (Ignored: nothing;
+    // its children still count), the name it is announced by (its text,
+    // else its tool tip), the text it holds, its value and range, and its
+    // default action (a click; false when it has none).
+    virtual HostAccRole GetAccRole() const { return HostAccRole::Ignored; }
+    virtual std::wstring GetAccName() const;
+    virtual std::wstring GetAccText() const { return GetWindowText(); }
+    virtual bool GetAccValue(double& /*dValue*/, double& /*dMin*/, double& /*dMax*/) const {
+        return false;
+    }
+    virtual bool DoAccAction();
+    // Unique for the process's life, unlike the window's address.
+    uintptr_t GetAccId() const { return m_nAccId; }
+
     // The font, colour and alignment the window's text is drawn with.
     SFontDesc GetFont() const;
     SColor GetTextColor() const;
@@ -195,6 +210,7 @@ protected:
     HostCursor m_cursor = HostCursor::Arrow;
 
 private:
+    const uintptr_t m_nAccId;
     // The last fit, reused while text, box and font stay the same.
     struct FitCache {
         std::wstring strText;

@@ -3,13 +3,16 @@
 // entries for the edit overlays and a nested GLib loop for modal runs.
 #include <memory>
 
+#include "toolkit/host/SGtkAccessBridge.h"
 #include "toolkit/host/SGtkModalLoop.h"
 #include "toolkit/host/SGtkWindow.h"
 #include "toolkit/window/IHostBackend.h"
 
 namespace SOUI {
 
-class CGtkHostBackend : public IHostBackend, private ISGtkWindowListener {
+class CGtkHostBackend : public IHostBackend,
+                        private ISGtkWindowListener,
+                        private ISGtkAccessProvider {
 public:
     CGtkHostBackend();
     ~CGtkHostBackend() override;
@@ -70,9 +73,15 @@ private:
                               GdkRectangle& rcArea) override;
     void OnNativeDestroyed() override;
 
+    void GetAccNodes(std::vector<HostAccNode>& nodes) override;
+    bool DoAccAction(uintptr_t nId) override;
+    bool FocusAccNode(uintptr_t nId) override;
+    GtkWidget* GetEditWidget(int nEditId) override;
+
     IHostBackendSink* m_pSink = nullptr;
     SGtkWindow m_window;
     SGtkModalLoop m_modal;
+    std::unique_ptr<SGtkAccessBridge> m_pAccess;
     int m_nNextEdit = 1;
     // Whether the model put the keyboard into an edit while handling a key.
     bool m_bEditFocusRequested = false;

@@ -5,6 +5,7 @@
 #endif
 
 #include "platform/WriteLog.h"
+#include "toolkit/host/SGtkAccessBridge.h"
 #include "toolkit/host/SGtkEdit.h"
 #include "toolkit/host/SGtkText.h"
 
@@ -63,7 +64,8 @@ bool SGtkWindow::Create(const std::wstring& strTitle, int cx, int cy, SGtkWindow
     if (pOwner && pOwner->m_pWindow)
         gtk_window_set_transient_for(pWin, GTK_WINDOW(pOwner->m_pWindow));
 
-    m_pFixed = gtk_fixed_new();
+    // A GtkFixed whose accessible object can speak for the drawn controls.
+    m_pFixed = SGtkAccessCanvasNew();
     gtk_container_add(GTK_CONTAINER(m_pWindow), m_pFixed);
     gtk_widget_show(m_pFixed);
 

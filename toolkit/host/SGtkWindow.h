@@ -103,6 +103,8 @@ public:
     bool IsEditFocused() const;
 
     GtkWidget* GetWidget() const { return m_pWindow; }
+    // The container the native edits sit in (an SGtkAccessCanvasNew).
+    GtkWidget* GetCanvas() const { return m_pFixed; }
     unsigned long GetXid() const;
 
     // Grey level (white) of the opaque backdrop under translucent pixels when

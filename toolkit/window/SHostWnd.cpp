@@ -592,6 +592,81 @@ bool SHostWnd::GetToolTipAt(CPoint pt, bool bKeyboard, std::wstring& strTip, CRe
     return false;
 }
 
+std::vector<HostAccNode> SHostWnd::GetAccessibleNodes() {
+    std::vector<HostAccNode> nodes;
+    OnBackendAccessibleNodes(nodes);
+    return nodes;
+}
+
+void SHostWnd::OnBackendAccessibleNodes(std::vector<HostAccNode>& nodes) {
+    nodes.clear();
+    SWindow* pDefault = GetDefaultButton();
+    ForEachWindow(this, [&](SWindow* p) {
+        HostAccRole eRole = p == this ? HostAccRole::Ignored : p->GetAccRole();
+        if (eRole == HostAccRole::Ignored) {
+            return;
+        }
+        HostAccNode node;
+        node.nId = p->GetAccId();
+        node.eRole = eRole;
+        node.strName = p->GetAccName();
+        std::wstring strTip = p->GetToolTipText();
+        if (strTip != node.strName) {
+            node.strDescription = strTip;
+        }
+        if (eRole == HostAccRole::Label || eRole == HostAccRole::Document) {
+            node.strText = p->GetAccText();
+        }
+        unsigned nStates = 0;
+        nStates |= p->IsDisabled(true) ? 0 : kAccEnabled;
+        nStates |= p->IsVisible(true) ? kAccVisible : 0;
+        nStates |= p->IsFocusable() ? kAccFocusable : 0;
+        nStates |= p == m_pFocus ? kAccFocused : 0;
+        if (eRole == HostAccRole::CheckBox) {
+            nStates |= kAccCheckable | (p->IsChecked() ? kAccChecked : 0);
+        }
+        if (eRole == HostAccRole::Document) {
+            nStates |= kAccReadOnly | kAccMultiLine;
+        }
+        nStates |= p == pDefault ? kAccDefault : 0;
+        node.nStates = nStates;
+        const CRect& rc = p->GetWindowRect();
+        node.rc = HostRect{rc.left, rc.top, rc.right, rc.bottom};
+        p->GetAccValue(node.dValue, node.dMin, node.dMax);
+        if (auto* pEdit = dynamic_cast<SEdit*>(p)) {
+            node.nEditId = pEdit->GetNativeId();
+        }
+        nodes.push_back(std::move(node));
+    });
+}
+
+SWindow* SHostWnd::FindByAccId(uintptr_t nId) {
+    SWindow* pFound = nullptr;
+    ForEachWindow(this, [&](SWindow* p) {
+        if (!pFound && p->GetAccId() == nId) {
+            pFound = p;
+        }
+    });
+    return pFound;
+}
+
+bool SHostWnd::OnBackendAccessibleAction(uintptr_t nId) {
+    SWindow* pWnd = FindByAccId(nId);
+    return pWnd && pWnd != this && pWnd->DoAccAction();
+}
+
+bool SHostWnd::OnBackendAccessibleFocus(uintptr_t nId) {
+    SWindow* pWnd = FindByAccId(nId);
+    if (!pWnd || pWnd == this || !pWnd->IsFocusable() || !pWnd->IsVisible(true) ||
+        pWnd->IsDisabled(true)) {
+        return false;
+    }
+    // A focus moved by assistive technology is a keyboard focus: marked.
+    SetFocusCues(true);
+    SetFocus(pWnd);
+    return true;
+}
+
 bool SHostWnd::OnBackendQueryToolTip(int x, int y, bool bKeyboard, std::wstring& strTip,
                                      HostRect& rcTip) {
     CRect rc;

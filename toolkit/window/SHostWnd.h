@@ -99,6 +99,9 @@ public:
     void OnBackendEditFocus(int nEditId) override;
     bool OnBackendQueryToolTip(int x, int y, bool bKeyboard, std::wstring& strTip,
                                HostRect& rcTip) override;
+    void OnBackendAccessibleNodes(std::vector<HostAccNode>& nodes) override;
+    bool OnBackendAccessibleAction(uintptr_t nId) override;
+    bool OnBackendAccessibleFocus(uintptr_t nId) override;
 
     // Moves the focus to the next (or previous) focusable, visible, enabled
     // window in tree order, wrapping around.
@@ -110,6 +113,10 @@ public:
     // The visible, enabled clickable control with the `default` attribute:
     // Enter presses it unless the focused control takes the key.
     SWindow* GetDefaultButton() const;
+    // Every control that means something to a screen reader, hidden ones
+    // included (without kAccVisible), in tree order.
+    std::vector<HostAccNode> GetAccessibleNodes();
+    SWindow* FindByAccId(uintptr_t nId);
     // The tool tip at pt (bKeyboard: of the focused control) and the
     // rectangle it belongs to; false when there is none.
     bool GetToolTipAt(CPoint pt, bool bKeyboard, std::wstring& strTip, CRect& rcTip) const;
