@@ -143,6 +143,8 @@ public:
     // wrapping, ellipsis) as it is drawn now.
     virtual CRect GetTextRect() const { return m_rcWindow; }
     STextFit GetTextFit() const;
+    // False for text the user edits or scrolls: that is never shrunk.
+    virtual bool IsTextFitted() const { return true; }
     // The tool tip: the translated `tip` attribute, else the whole text when
     // it had to be cut; empty for none.
     virtual std::wstring GetToolTipText() const;
@@ -173,8 +175,6 @@ protected:
     // Draws text inside rc with the window's font, colour and alignment,
     // fitted into rc unless the window shows its text as it is.
     void DrawText(IRenderTarget* pRT, const std::wstring& strText, CRect rc);
-    // False for text the user edits: that scrolls rather than shrinks.
-    virtual bool IsTextFitted() const { return true; }
     const STextFit& FitText(const std::wstring& strText, CSize szBox) const;
     // Marks the window's layout as changed.
     void RequestRelayout();

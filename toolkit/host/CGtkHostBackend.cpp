@@ -50,9 +50,9 @@ bool CGtkHostBackend::Create(IHostBackendSink* pSink, const HostWindowParams& pa
         return false;
     m_window.SetIcons(params.icons);
     m_window.SetKind(params.bToolWindow, params.bDialog);
-    m_pAccess = std::make_unique<SGtkAccessBridge>(m_window.GetWidget(), m_window.GetCanvas(),
-                                                   static_cast<ISGtkAccessProvider*>(this),
-                                                   params.bDialog);
+    m_pAccess =
+        std::make_unique<SGtkAccessBridge>(m_window.GetWidget(), m_window.GetCanvas(),
+                                           static_cast<ISGtkAccessProvider*>(this), params.bDialog);
     if (params.bResizable)
         m_window.SetResizable(true, params.nMinWidth, params.nMinHeight);
     return true;

@@ -351,7 +351,8 @@ gchar* NodeGetTextAtOffset(AtkText* pText, gint nOffset, AtkTextBoundary eBounda
     AtkTextGranularity eGranularity = ATK_TEXT_GRANULARITY_LINE;
     if (eBoundary == ATK_TEXT_BOUNDARY_CHAR) {
         eGranularity = ATK_TEXT_GRANULARITY_CHAR;
-    } else if (eBoundary == ATK_TEXT_BOUNDARY_WORD_START || eBoundary == ATK_TEXT_BOUNDARY_WORD_END) {
+    } else if (eBoundary == ATK_TEXT_BOUNDARY_WORD_START ||
+               eBoundary == ATK_TEXT_BOUNDARY_WORD_END) {
         eGranularity = ATK_TEXT_GRANULARITY_WORD;
     }
     return NodeGetStringAtOffset(pText, nOffset, eGranularity, pStart, pEnd);
@@ -550,8 +551,8 @@ void SGtkAccessBridge::ScheduleRefresh() {
     if (!m_bLive || m_nRefresh || !m_pCanvas) {
         return;
     }
-    m_nRefresh = g_timeout_add_full(G_PRIORITY_DEFAULT_IDLE, kRefreshMs, OnRefreshTimeout, this,
-                                    nullptr);
+    m_nRefresh =
+        g_timeout_add_full(G_PRIORITY_DEFAULT_IDLE, kRefreshMs, OnRefreshTimeout, this, nullptr);
 }
 
 gboolean SGtkAccessBridge::OnRefreshTimeout(gpointer pThis) {
@@ -608,8 +609,7 @@ void SGtkAccessBridge::Refresh() {
         }
     }
     for (size_t i = 0; i < m_children.size(); ++i) {
-        if (std::find(oldChildren.begin(), oldChildren.end(), m_children[i]) ==
-            oldChildren.end()) {
+        if (std::find(oldChildren.begin(), oldChildren.end(), m_children[i]) == oldChildren.end()) {
             g_signal_emit_by_name(pCanvasAcc, "children-changed::add", static_cast<guint>(i),
                                   m_children[i]);
         }

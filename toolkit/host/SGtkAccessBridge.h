@@ -71,7 +71,7 @@ private:
     // Actions and focus requests wait for the main loop: an action may run
     // a modal dialog, which must not happen inside an AT-SPI call.
     std::vector<std::pair<uintptr_t, bool>> m_requests;
-    std::vector<AtkObject*> m_children;        // as listed now, not owned
+    std::vector<AtkObject*> m_children;       // as listed now, not owned
     std::map<uintptr_t, AtkObject*> m_nodes;  // one reference each
 };
 
