@@ -127,3 +127,35 @@ TEST_F(MsgBoxDlg, ShowMsgBoxIsModalOverItsParent) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(MsgBoxDlg, EnterPressesTheFocusedButtonElseConfirm) {
+    // The keys a user presses, and the button Enter ends up pressing.
+    struct Case {
+        std::vector<unsigned> keys;
+        int nResult;
+    };
+    const Case cases[] = {
+        {{kHostKeyReturn}, CMsgBoxDlg::kResultConfirm},
+        {{kHostKeyKpEnter}, CMsgBoxDlg::kResultConfirm},
+        // Tab: close, confirm, cancel.
+        {{kHostKeyTab, kHostKeyTab, kHostKeyTab, kHostKeyReturn}, CMsgBoxDlg::kResultCancel},
+        {{kHostKeyTab, kHostKeyReturn}, CMsgBoxDlg::kResultClose},
+        {{kHostKeyLeftTab, kHostKeySpace}, CMsgBoxDlg::kResultCancel},
+    };
+    for (const Case& c : cases) {
+        CMsgBoxDlg dlg(L"x", 1);
+        SMessageLoop::PostTask([&c] {
+            CMsgBoxDlg* pBox = CMsgBoxDlg::GetActive();
+            ASSERT_NE(pBox, nullptr);
+            EXPECT_EQ(pBox->GetDefaultButton(), pBox->FindChildByName(L"btn_confirm"));
+            for (unsigned nKey : c.keys) {
+                pBox->GetOffscreen()->KeyDown(nKey);
+            }
+        });
+        EXPECT_EQ(dlg.DoModal(&m_wndMain), c.nResult) << c.keys.size() << " keys";
+    }
+}
+
+}  // namespace

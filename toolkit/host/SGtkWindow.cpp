@@ -362,6 +362,9 @@ gboolean SGtkWindow::OnButton(GtkWidget* pWidget, GdkEventButton* pEvent, gpoint
                                       pEvent->button, 0, pEvent->state);
     if (action == ISGtkWindowListener::MouseUp)
         pSelf->m_nPressButton = 0;
+    // A press puts the tool tip away; the model says when it may come back.
+    else if (pSelf->m_pWindow)
+        gtk_widget_trigger_tooltip_query(pSelf->m_pWindow);
     return TRUE;
 }
 

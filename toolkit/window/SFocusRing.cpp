@@ -4,7 +4,7 @@ namespace SOUI {
 
 CRect SFocusRing::OuterRect(const CRect& rcControl) {
     CRect rc = rcControl;
-    rc.InflateRect(kGap + kWidth, kGap + kWidth);
+    rc.InflateRect(kGap + kWidth + kHalo, kGap + kWidth + kHalo);
     return rc;
 }
 
@@ -12,7 +12,10 @@ void SFocusRing::Draw(IRenderTarget* pRT, const CRect& rcControl) {
     if (rcControl.IsRectEmpty()) {
         return;
     }
-    pRT->DrawRectangle(OuterRect(rcControl), kColor, kWidth);
+    CRect rc = OuterRect(rcControl);
+    pRT->DrawRectangle(rc, kHaloColor, kHalo);
+    rc.DeflateRect(kHalo, kHalo);
+    pRT->DrawRectangle(rc, kColor, kWidth);
 }
 
 }  // namespace SOUI

@@ -386,6 +386,9 @@ void SHostWnd::OnWindowRemoved(SWindow* pWnd) {
     if (m_pCapture == pWnd) {
         m_pCapture = nullptr;
     }
+    if (m_pNoTip == pWnd) {
+        m_pNoTip = nullptr;
+    }
 }
 
 ISkinObj* SHostWnd::FindSkin(const std::wstring& strName) const {
@@ -474,6 +477,7 @@ void SHostWnd::OnBackendMouseMove(int x, int y, unsigned) {
         pHit = nullptr;
     }
     if (pHit != m_pHover) {
+        m_pNoTip = nullptr;
         if (m_pHover) {
             m_pHover->SetHover(false);
         }
@@ -513,6 +517,7 @@ void SHostWnd::OnBackendMouseDown(int nButton, int x, int y, unsigned) {
         }
     }
     SetFocusCues(false);
+    m_pNoTip = pHit;
     if (pHit->IsFocusable()) {
         SetFocus(pHit);
     }
@@ -581,6 +586,9 @@ SWindow* SHostWnd::GetDefaultButton() const {
 
 bool SHostWnd::GetToolTipAt(CPoint pt, bool bKeyboard, std::wstring& strTip, CRect& rcTip) const {
     SWindow* pWnd = bKeyboard ? m_pFocus : const_cast<SHostWnd*>(this)->HitTest(pt);
+    if (!bKeyboard && (m_pCapture || (pWnd && pWnd == m_pNoTip))) {
+        return false;
+    }
     for (; pWnd && pWnd != this; pWnd = pWnd->GetParent()) {
         std::wstring strText = pWnd->GetToolTipText();
         if (!strText.empty()) {

@@ -142,6 +142,8 @@ protected:
     bool m_bFocusCues = false;
     SWindow* m_pHover = nullptr;
     SWindow* m_pCapture = nullptr;
+    // The control last pressed: it shows no tool tip until the pointer leaves it.
+    SWindow* m_pNoTip = nullptr;
     std::map<std::wstring, IFontS*> m_mapFonts;
     std::vector<IBitmapS*> m_icons;
     bool m_bAppMain = false;
