@@ -6,6 +6,7 @@
 
 #include <cstdio>
 
+#include "app/AppShutdown.h"
 #include "app/ComponentLoader.h"
 #include "http/ClusterCurl.h"
 #include "platform/SystemInfo.h"
@@ -99,6 +100,8 @@ int RunInstaller(ComponentLoader& loader, IRenderFactory* pRender) {
             WriteLogA("main: the main window cannot be created\n");
         }
     }
+    // The worker went with the window; the statistics post may still run.
+    EndRequests();
     delete pCenter;
     delete pApp;
     if (pTrMgr) {
@@ -141,7 +144,7 @@ int main() {
     if (pDecoder) {
         pDecoder->Release();
     }
-    ClusterCurl::globalCleanup();
+    EndTransfers();
     delete pLoader;
     return nRet;
 }

@@ -68,9 +68,11 @@ CHttpMgr* CHttpMgr::GetInstance() {
     return pInstance;
 }
 
-int CHttpMgr::PostAsync(const std::wstring& url, const std::wstring& data, int param) {
+int CHttpMgr::PostAsync(const std::wstring& url, const std::wstring& data, int param,
+                        const std::wstring& proxy) {
     const int nId = ++g_nHttpRequestId;
-    auto* pRequest = new HttpRequest{WideToAnsi(url), WideToAnsi(data), nId, 0, param};
+    auto* pRequest =
+        new HttpRequest{WideToAnsi(url), WideToAnsi(data), nId, 0, param, WideToAnsi(proxy)};
 
     // The thread waits at the gate until its table entry exists, so its own
     // clean-up always finds the entry.
@@ -117,6 +119,7 @@ unsigned CHttpMgr::HttpThreadProc(HttpRequest* request) {
         ClusterCurl client;
         client.m_nConnectTimeout = kConnectTimeoutSeconds;
         client.m_nTimeout = kTransferTimeoutSeconds;
+        client.m_strProxy = pRequest->proxy;
         client.setCancelToken(&threads.cancel);
         CurlResult result = pRequest->responseType == 0
                                 ? client.httpPost(pRequest->url, pRequest->data, response)

@@ -16,8 +16,10 @@ public:
     static CHttpMgr* GetInstance();
 
     // Starts a form POST; returns its request id, or -1 when no thread could
-    // be started. Returns before the request is sent. Any thread.
-    int PostAsync(const std::wstring& url, const std::wstring& data, int param);
+    // be started. Returns before the request is sent. Any thread. A proxy
+    // given overrides the environment's (ClusterCurl::m_strProxy).
+    int PostAsync(const std::wstring& url, const std::wstring& data, int param,
+                  const std::wstring& proxy = std::wstring());
 
     // Thread procedure of one request; takes over and frees `request`.
     static unsigned HttpThreadProc(HttpRequest* request);

@@ -1,70 +1,19 @@
 #include "http/ClusterCurl.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
-#include <chrono>
-#include <cstdint>
-#include <cstdio>
-#include <stdexcept>
-#include <thread>
+#include <cstdlib>
 
 #include "platform/CCancelToken.h"
 #include "platform/WriteLog.h"
 
 namespace {
 
-constexpr size_t kMessageBytes = 1024;
-constexpr int kRenameAttempts = 1800;
-constexpr int kRenamePauseMs = 100;
 constexpr long kMaxRedirects = 30;
-constexpr long kDownloadBufferBytes = 100 * 1024;
+// A certificate authority file trusted instead of the system's store: only
+// for tests against a local server, and ignored in a set-id process.
+constexpr const char* kTestCaFileVariable = "TOVADOC_TEST_CAINFO";
 constexpr const char* kUserAgent =
     "Mozilla/5.0 (Windows; U; Windows NT 5.1; zh-CN; rv:1.9.2.3) Gecko/20100401 Firefox/3.6.3";
-
-bool PathExists(const std::string& path) {
-    struct stat st {};
-    return lstat(path.c_str(), &st) == 0;
-}
-
-// Never replaces an existing target. File systems without renameat2 flags
-// get link + unlink, which refuses an existing target the same way.
-int RenameNoReplace(const std::string& from, const std::string& to) {
-    if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
-        return 0;
-    if (errno != EINVAL && errno != ENOSYS)
-        return -1;
-    if (link(from.c_str(), to.c_str()) != 0)
-        return -1;
-    unlink(from.c_str());
-    return 0;
-}
-
-// As fopen "wb", but never through a symbolic link planted at the name, and
-// not inherited by child processes started meanwhile.
-FILE* OpenForWriting(const std::string& path) {
-    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
-    if (fd < 0)
-        return nullptr;
-    FILE* file = fdopen(fd, "wb");
-    if (file == nullptr) {
-        int err = errno;
-        close(fd);
-        errno = err;
-    }
-    return file;
-}
-
-// On Linux only a busy mount point or executable is "held by another process".
-bool IsHeldByOtherProcess(int err) {
-    return err == EBUSY || err == ETXTBSY;
-}
-
-bool IsOutOfSpace(int err) {
-    return err == ENOSPC || err == EDQUOT || err == EFBIG;
-}
 
 TransferFailure ClassifyCurlCode(CURLcode rc) {
     switch (rc) {
@@ -97,10 +46,6 @@ TransferFailure ClassifyCurlCode(CURLcode rc) {
         default:
             return TransferFailure::Other;
     }
-}
-
-TransferFailure LocalFailure(int err) {
-    return IsOutOfSpace(err) ? TransferFailure::DiskFull : TransferFailure::LocalFile;
 }
 
 }  // namespace
@@ -161,6 +106,10 @@ bool ClusterCurl::addHeader(const std::string& name, const std::string& value) {
     return curl_easy_setopt(m_pCurl, CURLOPT_HTTPHEADER, m_pHeaders) == CURLE_OK;
 }
 
+void ClusterCurl::setExpectedSha256(const std::string& strHex) {
+    m_strExpectedSha256 = strHex;
+}
+
 bool ClusterCurl::isCancelled() const {
     return m_pCancel != nullptr && m_pCancel->IsCancelled();
 }
@@ -186,6 +135,14 @@ void ClusterCurl::setCommonOptions() {
     // Installers are executed after download: the peer must be who it claims.
     curl_easy_setopt(m_pCurl, CURLOPT_SSL_VERIFYPEER, 1L);
     curl_easy_setopt(m_pCurl, CURLOPT_SSL_VERIFYHOST, 2L);
+    const char* szTestCa = secure_getenv(kTestCaFileVariable);
+    if (szTestCa != nullptr && *szTestCa != '\0')
+        curl_easy_setopt(m_pCurl, CURLOPT_CAINFO, szTestCa);
+    if (!m_strProxy.empty()) {
+        curl_easy_setopt(m_pCurl, CURLOPT_PROXY, m_strProxy.c_str());
+        // The distributor's proxy is for every host: no_proxy does not apply.
+        curl_easy_setopt(m_pCurl, CURLOPT_NOPROXY, "");
+    }
     curl_easy_setopt(m_pCurl, CURLOPT_CONNECTTIMEOUT, static_cast<long>(m_nConnectTimeout));
     curl_easy_setopt(m_pCurl, CURLOPT_TIMEOUT, static_cast<long>(m_nTimeout));
     // Several clients run on different threads: time-outs must not use signals.
@@ -246,12 +203,15 @@ CURLcode ClusterCurl::performTransfer() {
     return rc;
 }
 
-CurlResult ClusterCurl::performAndCollect() {
+CurlResult ClusterCurl::performAndCollect(bool bPartialIsSuccess) {
     CURLcode rc = performTransfer();
     CurlResult result;
     result.strMsg = curl_easy_strerror(rc);
     long status = 0;
     curl_easy_getinfo(m_pCurl, CURLINFO_RESPONSE_CODE, &status);
+    // The rest of a resumed download completes what the first 200 began.
+    if (bPartialIsSuccess && rc == CURLE_OK && status == 206)
+        status = 200;
     result.lResCode = status;
     result.eFailure = TransferFailure::None;
     if (rc != CURLE_OK || status != 200) {
@@ -320,169 +280,6 @@ size_t ClusterCurl::httpDataWriter(char* data, size_t size, size_t count, void* 
     return size * count;
 }
 
-size_t ClusterCurl::fileDataWriter(char* data, size_t size, size_t count, void* client) {
-    auto* self = static_cast<ClusterCurl*>(client);
-    errno = 0;
-    const size_t nWritten = fwrite(data, size, count, self->m_pFile);
-    // libcurl only learns that the write fell short; keep why, so a full
-    // disk can be told from other failures.
-    if (nWritten != count && self->m_nWriteErrno == 0)
-        self->m_nWriteErrno = errno != 0 ? errno : EIO;
-    return nWritten * size;
-}
-
 int ClusterCurl::cancelProgress(void* client, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
     return static_cast<ClusterCurl*>(client)->isCancelled() ? 1 : 0;
-}
-
-int ClusterCurl::downloadProgress(void* client, curl_off_t dlTotal, curl_off_t dlNow, curl_off_t,
-                                  curl_off_t) {
-    auto* self = static_cast<ClusterCurl*>(client);
-    if (self->isCancelled())
-        return 1;
-    return self->onDownProgress(static_cast<double>(dlTotal), static_cast<double>(dlNow));
-}
-
-int ClusterCurl::onDownProgress(double dlTotal, double dlNow) {
-    if (m_pCallback == nullptr)
-        return 0;
-    if (m_pStopFlag != nullptr && *m_pStopFlag != 0)
-        return 0;
-    // About one report per whole percent; every call while the size is unknown.
-    int64_t step = static_cast<int64_t>(dlTotal * 0.01);
-    int64_t advance = static_cast<int64_t>(dlNow - m_dLastProgress);
-    if (advance < step)
-        return 0;
-    m_dLastProgress = dlNow;
-    try {
-        m_pCallback->OnDownProgress(1, m_nTaskId, dlTotal, dlNow);
-    } catch (...) {
-        m_bReceiverThrew = true;
-        return 1;
-    }
-    return 0;
-}
-
-void ClusterCurl::renameIntoPlace(const std::string& tempPath, const std::string& targetPath,
-                                  CurlResult& result) {
-    char message[kMessageBytes];
-    for (int attempt = 1; attempt <= kRenameAttempts; ++attempt) {
-        if (m_pStopFlag != nullptr && *m_pStopFlag != 0)
-            return;
-        if (RenameNoReplace(tempPath, targetPath) == 0) {
-            result.lResCode = 200;
-            result.eFailure = TransferFailure::None;
-            return;
-        }
-        int err = errno;
-        bool bGiveUp = attempt == kRenameAttempts;
-        if (IsHeldByOtherProcess(err)) {
-            result.lResCode = -2;
-            if (m_pCancel != nullptr) {
-                if (!m_pCancel->SleepFor(kRenamePauseMs))
-                    bGiveUp = true;
-            } else {
-                std::this_thread::sleep_for(std::chrono::milliseconds(kRenamePauseMs));
-            }
-        } else {
-            result.lResCode = -1;
-        }
-        if (bGiveUp) {
-            snprintf(message, sizeof(message), "rename error lasterror=[%d]", err);
-            result.strMsg = message;
-            result.eFailure = LocalFailure(err);
-            WriteLogA("%s", message);
-            return;
-        }
-    }
-}
-
-CurlResult ClusterCurl::downloadFile(const std::string& url, const std::string& fileName,
-                                     const std::string& saveDir) {
-    if (m_pCurl == nullptr)
-        return noHandleResult();
-    if (isCancelled())
-        return cancelledResult();
-
-    char message[kMessageBytes];
-    CurlResult result{-1, "", TransferFailure::Other};
-    FILE* file = nullptr;
-    try {
-        m_dLastProgress = 0;
-        m_bReceiverThrew = false;
-        if (!PathExists(saveDir)) {
-            snprintf(message, sizeof(message), "save dir=%s is not exsit\xEF\xBC\x81",
-                     saveDir.c_str());
-            WriteLogA("%s", message);
-            return {-1, message, TransferFailure::LocalFile};
-        }
-        const std::string targetPath = saveDir + "/" + fileName;
-        const std::string tempPath = targetPath + ".temp";
-        if (PathExists(targetPath))
-            unlink(targetPath.c_str());
-        if (PathExists(tempPath))
-            unlink(tempPath.c_str());
-
-        file = OpenForWriting(tempPath);
-        if (file == nullptr) {
-            const int err = errno;
-            snprintf(message, sizeof(message), "downloadFile open file error(%d), %s", err,
-                     targetPath.c_str());
-            WriteLogA("%s", message);
-            return {-1, message, LocalFailure(err)};
-        }
-
-        curl_easy_setopt(m_pCurl, CURLOPT_HTTPGET, 1L);
-        curl_easy_setopt(m_pCurl, CURLOPT_URL, url.c_str());
-        setCommonOptions();
-        m_nWriteErrno = 0;
-        curl_easy_setopt(m_pCurl, CURLOPT_WRITEFUNCTION, &ClusterCurl::fileDataWriter);
-        curl_easy_setopt(m_pCurl, CURLOPT_WRITEDATA, this);
-        m_pFile = file;
-        // Fewer, larger reads and writes for packages of hundreds of MiB.
-        curl_easy_setopt(m_pCurl, CURLOPT_BUFFERSIZE, kDownloadBufferBytes);
-        curl_easy_setopt(m_pCurl, CURLOPT_NOPROGRESS, 0L);
-        curl_easy_setopt(m_pCurl, CURLOPT_XFERINFOFUNCTION, &ClusterCurl::downloadProgress);
-        curl_easy_setopt(m_pCurl, CURLOPT_XFERINFODATA, this);
-        CurlResult transfer = performAndCollect();
-        m_pFile = nullptr;
-        if (transfer.lResCode == CURLE_WRITE_ERROR)
-            transfer.eFailure = LocalFailure(m_nWriteErrno);
-
-        if (m_bReceiverThrew)
-            throw std::runtime_error("progress receiver");
-
-        // Buffered bytes that never reached the disk make the file incomplete.
-        int closeErr = 0;
-        errno = 0;
-        if (fflush(file) != 0 || ferror(file))
-            closeErr = errno != 0 ? errno : EIO;
-        if (fclose(file) != 0 && closeErr == 0)
-            closeErr = errno;
-        file = nullptr;
-
-        result = transfer;
-        if (result.lResCode == 200 && closeErr != 0) {
-            snprintf(message, sizeof(message), "downloadFile close file error(%d), %s", closeErr,
-                     targetPath.c_str());
-            result = {-1, message, LocalFailure(closeErr)};
-        }
-        if (result.lResCode != 200) {
-            WriteLogA("%s", result.strMsg.c_str());
-            if (PathExists(tempPath))
-                unlink(tempPath.c_str());
-            return result;
-        }
-        renameIntoPlace(tempPath, targetPath, result);
-    } catch (...) {
-        int err = errno;
-        m_pFile = nullptr;
-        if (file != nullptr)
-            fclose(file);
-        snprintf(message, sizeof(message), "downloadFile api exception(%d)\n", err);
-        result.strMsg = message;
-        result.eFailure = TransferFailure::Other;
-        WriteLogA("%s", message);
-    }
-    return result;
 }

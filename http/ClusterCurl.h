@@ -1,5 +1,6 @@
 #pragma once
 #include <curl/curl.h>
+#include <sys/types.h>
 
 #include <atomic>
 #include <cstdio>
@@ -7,9 +8,11 @@
 
 #include "http/AppExit.h"
 #include "http/CLibcurlDownCallback.h"
+#include "http/CResponseHeaders.h"
 #include "http/CurlResult.h"
 
 class CCancelToken;
+class CPartialFile;
 
 // Synchronous HTTP client over one libcurl easy handle, used for exactly one
 // transfer on one thread. Every failure is logged and returned in the result.
@@ -19,6 +22,10 @@ class CCancelToken;
 // libcurl failed otherwise (7 refused, 28 time-out, 47 too many redirects,
 // 60 untrusted certificate, 23 write error); -1 / -2 the client's own
 // failures. A cancelled token gives CURLE_ABORTED_BY_CALLBACK (42).
+//
+// A download keeps the file it replaces until the new one is complete and,
+// when a SHA-256 is expected, verified. With m_nRetries it tries again after
+// a transient failure, resuming the bytes it has when the server allows.
 class ClusterCurl {
 public:
     ClusterCurl();
@@ -36,6 +43,10 @@ public:
     // keeps a download from starting; the token must outlive the transfer.
     void setCancelToken(const CCancelToken* pToken);
     bool addHeader(const std::string& name, const std::string& value);
+    // Downloads only: the SHA-256 the file must have (64 hex digits, any
+    // case), hashed while the bytes arrive; empty for none. Any other text
+    // makes every download fail (BadPin) without touching the network.
+    void setExpectedSha256(const std::string& strHex);
 
     // The answer's body is appended to `response`.
     CurlResult httpGet(const std::string& url, std::string& response);
@@ -46,11 +57,24 @@ public:
                             const std::string& saveDir);
 
     int m_nConnectTimeout;  // seconds
-    int m_nTimeout;         // seconds, whole transfer
+    int m_nTimeout;         // seconds, whole transfer (every attempt of a download)
+    // Downloads: further attempts after a transient failure.
+    int m_nRetries = 0;
+    // Pause before the first retry; it doubles for each further one.
+    int m_nRetryPauseMs = 1000;
+    // The longest pause, also for a server's Retry-After.
+    int m_nMaxRetryPauseMs = 30000;
+    // Downloads: an attempt that receives nothing for this long ends as
+    // timed out, so that a retry can follow; 0 for no such limit.
+    int m_nStallSeconds = 0;
+    // Proxy for every transfer, overriding the environment's (no_proxy
+    // included); empty: https_proxy, http_proxy, all_proxy, no_proxy.
+    std::string m_strProxy;
 
 private:
     static size_t httpDataWriter(char* data, size_t size, size_t count, void* target);
     static size_t fileDataWriter(char* data, size_t size, size_t count, void* client);
+    static size_t headerReader(char* data, size_t size, size_t count, void* client);
     static int downloadProgress(void* client, curl_off_t dlTotal, curl_off_t dlNow,
                                 curl_off_t ulTotal, curl_off_t ulNow);
     static int cancelProgress(void* client, curl_off_t dlTotal, curl_off_t dlNow,
@@ -63,9 +87,13 @@ private:
     void setCommonOptions();
     void armCancelCheck();
     CURLcode performTransfer();
-    CurlResult performAndCollect();
+    CurlResult performAndCollect(bool bPartialIsSuccess = false);
+    CurlResult transferWithRetries(const std::string& url);
+    CurlResult transferAttempt(long long nTimeoutMs);
+    bool startBody();
+    bool pauseBeforeRetry(int nPauseMs);
     void renameIntoPlace(const std::string& tempPath, const std::string& targetPath,
-                         CurlResult& result);
+                         bool bReplaceOld, dev_t oldDev, ino_t oldIno, CurlResult& result);
 
     CURL* m_pCurl;
     curl_slist* m_pHeaders;
@@ -77,6 +105,19 @@ private:
     // A receiver threw inside libcurl's callback; the transfer was aborted.
     bool m_bReceiverThrew;
     // The file a download writes into, and why its last write fell short.
-    FILE* m_pFile = nullptr;
+    CPartialFile* m_pFile = nullptr;
     int m_nWriteErrno = 0;
+    std::string m_strExpectedSha256;
+    // The answers of the download under way: the one that started the file
+    // (resuming needs its validators) and the current one.
+    CResponseHeaders m_fileHeaders;
+    CResponseHeaders m_headers;
+    // The current attempt: the byte it asked to start at, and what it met.
+    long long m_nResumeFrom = 0;
+    bool m_bBodyStarted = false;
+    bool m_bDiscardBody = false;
+    bool m_bRangeRefused = false;
+    // Progress over all attempts, so the reports never go back.
+    double m_dKnownTotal = 0;
+    double m_dReportedFraction = 0;
 };

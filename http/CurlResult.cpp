@@ -20,6 +20,8 @@ const char* TransferFailureName(TransferFailure eFailure) {
             return "local-file";
         case TransferFailure::HashMismatch:
             return "hash-mismatch";
+        case TransferFailure::BadPin:
+            return "bad-pin";
         case TransferFailure::Cancelled:
             return "cancelled";
         case TransferFailure::Other:

@@ -13,6 +13,7 @@ enum class TransferFailure {
     DiskFull,      // the file system refused the bytes (no space, quota, size limit)
     LocalFile,     // the file could not be made, written or moved into place
     HashMismatch,  // the bytes are not the ones the distributor pinned
+    BadPin,        // the pin itself is no SHA-256, so nothing can be verified
     Cancelled,     // the installer is closing
     Other,
 };

@@ -10,4 +10,6 @@ struct HttpRequest {
     // 0: POST `data` to `url`; anything else: GET `url`.
     int responseType = 0;
     int param = 0;
+    // Empty: the environment's proxies.
+    std::string proxy;
 };

@@ -6,19 +6,16 @@
 #include <system_error>
 
 #include "install/EventInstallCallBack.h"
+#include "install/ExeDirDownload.h"
 #include "platform/SystemInfo.h"
-#include "platform/TextConvert.h"
 #include "platform/WriteLog.h"
+#include "settings/InstallSettings.h"
 #include "toolkit/core/SNotifyCenter.h"
 
 namespace {
 
 int CurrentThreadId() {
     return static_cast<int>(syscall(SYS_gettid));
-}
-
-bool PathExists(const std::wstring& path) {
-    return access(WideToAnsi(path).c_str(), F_OK) == 0;
 }
 
 }  // namespace
@@ -91,6 +88,13 @@ std::wstring CInstallMgr::GetPackagePath() const {
     return m_strExeDir + L"/" + L"TovadocSetup.exe";
 }
 
+bool CInstallMgr::HasUsablePackage() const {
+    const ExistingFile eFound =
+        CheckExistingFile(GetPackagePath(), ReadInstallPackSha256(GetInstallIniPath(m_strExeDir)),
+                          L"CInstallMgr::IntallSoftware");
+    return eFound == ExistingFile::Unpinned || eFound == ExistingFile::Matches;
+}
+
 void CInstallMgr::IntallSoftware() {
     FireInstallEvent(5, 0, L"检测环境...");
     WriteLog(L"%s 安装step=%d", L"CInstallMgr::IntallSoftware", 5);
@@ -107,8 +111,8 @@ void CInstallMgr::IntallSoftware() {
     if (m_cancel.IsCancelled())
         return;
 
-    // A package already lying there is run as it is.
-    if (!PathExists(GetPackagePath())) {
+    // A package already lying there is run as it is, unless a pin says otherwise.
+    if (!HasUsablePackage()) {
         if (!DownInstallFile() || m_cancel.IsCancelled())
             return;
     }

@@ -38,6 +38,9 @@ public:
     bool HasInstallThread() const { return m_hThread.joinable(); }
     // Where the package is looked for and downloaded to.
     std::wstring GetPackagePath() const;
+    // A package lies there and may be run: there is no pin, or it matches.
+    // One that does not match is deleted.
+    bool HasUsablePackage() const;
 
     // Steps, in the order the driver calls them.
     virtual void EndProductProcesses();

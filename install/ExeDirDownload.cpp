@@ -1,23 +1,80 @@
 #include "install/ExeDirDownload.h"
 
+#include <unistd.h>
+
+#include <cerrno>
+
 #include "http/ClusterCurl.h"
 #include "install/CInstallMgr.h"
 #include "install/CInstallPackDown.h"
+#include "platform/Sha256.h"
 #include "platform/SystemInfo.h"
 #include "platform/TextConvert.h"
+#include "platform/WriteLog.h"
 #include "settings/InstallSettings.h"
+
+namespace {
+
+// With retries on, a connection silent for this long is given up and resumed.
+constexpr int kStallSeconds = 60;
+
+}  // namespace
 
 CurlResult DownloadIntoExeDir(CInstallMgr& mgr, const std::wstring& strUrl,
                               const std::wstring& strFileName, int nStartPercent, int nEndPercent,
-                              const std::wstring& strTip) {
+                              const std::wstring& strTip, const std::wstring& strSha256) {
+    const std::wstring strIni = GetInstallIniPath(mgr.m_strExeDir);
     CInstallPackDown receiver(nStartPercent, nEndPercent, strTip, &mgr);
     ClusterCurl curl;
     curl.setDownCallback(&receiver);
     curl.setCancelToken(&mgr.m_cancel);
+    curl.setExpectedSha256(WideToAnsi(strSha256));
+    curl.m_nRetries = static_cast<int>(ReadDownloadRetries(strIni));
+    if (curl.m_nRetries > 0)
+        curl.m_nStallSeconds = kStallSeconds;
+    curl.m_strProxy = WideToAnsi(ReadProxy(strIni));
     return curl.downloadFile(WideToAnsi(strUrl), WideToAnsi(strFileName),
                              WideToAnsi(mgr.m_strExeDir));
 }
 
+bool IsVerificationFailure(const CurlResult& result) {
+    return result.eFailure == TransferFailure::HashMismatch ||
+           result.eFailure == TransferFailure::BadPin;
+}
+
 std::wstring ChooseNetUrl(int nOsKind, const std::wstring& strIniPath) {
     return nOsKind <= kOsKindXp64 ? ReadNet40Url(strIniPath) : ReadNet45Url(strIniPath);
+}
+
+std::wstring ChooseNetSha256(int nOsKind, const std::wstring& strIniPath) {
+    return nOsKind <= kOsKindXp64 ? ReadNet40Sha256(strIniPath) : ReadNet45Sha256(strIniPath);
+}
+
+ExistingFile CheckExistingFile(const std::wstring& strPath, const std::wstring& strSha256,
+                               const wchar_t* szCaller) {
+    const std::string strNarrow = WideToAnsi(strPath);
+    if (access(strNarrow.c_str(), F_OK) != 0)
+        return ExistingFile::Absent;
+    if (strSha256.empty())
+        return ExistingFile::Unpinned;
+    std::string strPin;
+    if (!NormalizeSha256Hex(WideToAnsi(strSha256), strPin)) {
+        WriteLog(L"%s [%s] not used: its pin is no SHA-256", szCaller, strPath.c_str());
+        return ExistingFile::Unverified;
+    }
+    std::string strGot;
+    int nErr = 0;
+    if (!CSha256::HashFile(strNarrow, strGot, nErr)) {
+        WriteLog(L"%s [%s] not used: unreadable errno=[%d]", szCaller, strPath.c_str(), nErr);
+        return ExistingFile::Unverified;
+    }
+    if (strGot == strPin) {
+        WriteLog(L"%s [%s] matches its pin", szCaller, strPath.c_str());
+        return ExistingFile::Matches;
+    }
+    // Not what the distributor pinned: never run it, fetch it again.
+    const bool bRemoved = unlink(strNarrow.c_str()) == 0;
+    WriteLog(L"%s [%s] sha256=[%s] is not the pinned one; %s", szCaller, strPath.c_str(),
+             AnsiToWide(strGot).c_str(), bRemoved ? L"deleted" : L"cannot be deleted");
+    return bRemoved ? ExistingFile::Removed : ExistingFile::Unverified;
 }

@@ -9,11 +9,29 @@ class CInstallMgr;
 // and the package are kept for later runs.
 
 // Downloads strUrl into the installer's folder as strFileName, firing
-// progress events from nStartPercent to nEndPercent with strTip. Stops when
-// the manager is cancelled.
+// progress events from nStartPercent to nEndPercent with strTip. The
+// settings give the retries and the proxy; strSha256 (the settings' pin,
+// empty for none) must match, or the file is not kept. Stops when the
+// manager is cancelled.
 CurlResult DownloadIntoExeDir(CInstallMgr& mgr, const std::wstring& strUrl,
                               const std::wstring& strFileName, int nStartPercent, int nEndPercent,
-                              const std::wstring& strTip);
+                              const std::wstring& strTip, const std::wstring& strSha256);
 
-// net40_url for the XP generation (OS kinds 0 to 3), net45_url otherwise.
+// The download failed because its bytes, or its pin, could not be trusted.
+bool IsVerificationFailure(const CurlResult& result);
+
+// net40_url for the XP generation (OS kinds 0 to 3), net45_url otherwise;
+// the pin likewise.
 std::wstring ChooseNetUrl(int nOsKind, const std::wstring& strIniPath);
+std::wstring ChooseNetSha256(int nOsKind, const std::wstring& strIniPath);
+
+// A file found beside the installer, held against its pin.
+enum class ExistingFile {
+    Absent,      // nothing there
+    Unpinned,    // there, and no pin to hold it against
+    Matches,     // there, and its SHA-256 is the pin
+    Removed,     // it did not match, so it was deleted
+    Unverified,  // there, but the pin is unusable or the file unreadable: not used
+};
+ExistingFile CheckExistingFile(const std::wstring& strPath, const std::wstring& strSha256,
+                               const wchar_t* szCaller);

@@ -22,6 +22,8 @@ InstallFailureReason ReasonForTransfer(const CurlResult& result) {
             return {L"reason_local_file", 0};
         case TransferFailure::HashMismatch:
             return {L"reason_hash_mismatch", 0};
+        case TransferFailure::BadPin:
+            return {L"reason_bad_pin", 0};
         case TransferFailure::None:
         case TransferFailure::Cancelled:
         case TransferFailure::Other:

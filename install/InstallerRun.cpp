@@ -5,6 +5,7 @@
 #include <cerrno>
 
 #include "install/CInstallMgr.h"
+#include "platform/CommandLine.h"
 #include "platform/ProcessControl.h"
 #include "platform/TextConvert.h"
 #include "platform/WriteLog.h"
@@ -19,13 +20,13 @@ int RunInstaller(CInstallMgr& mgr, const wchar_t* szOrigin, const std::string& s
 }
 
 std::string BuildNetCommandLine(const std::wstring& strInstallerPath) {
-    return "\"" + WideToAnsi(strInstallerPath) + "\"";
+    return QuoteProgram(WideToAnsi(strInstallerPath));
 }
 
 std::string BuildPackCommandLine(const std::wstring& strPackagePath,
                                  const std::wstring& strInstallDir) {
-    return "\"" + WideToAnsi(strPackagePath) + "\" /VERYSILENT /SUPPRESSMSGBOXES /DIR=\"" +
-           WideToAnsi(strInstallDir) + "\"";
+    return QuoteProgram(WideToAnsi(strPackagePath)) +
+           " /VERYSILENT /SUPPRESSMSGBOXES /DIR=" + QuoteArgument(WideToAnsi(strInstallDir));
 }
 
 bool MarkExecutable(const std::wstring& strPath) {

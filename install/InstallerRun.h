@@ -12,7 +12,9 @@ class CInstallMgr;
 int RunInstaller(CInstallMgr& mgr, const wchar_t* szOrigin, const std::string& strCmdLine,
                  uint32_t nTimeoutMs);
 
-// "<installer>" with the path quoted, so a folder with blanks names one program.
+// Paths are quoted so that the splitter gives back exactly these paths,
+// whatever their folder names hold (blanks, quotes, backslashes).
+// "<installer>"
 std::string BuildNetCommandLine(const std::wstring& strInstallerPath);
 // "<package>" /VERYSILENT /SUPPRESSMSGBOXES /DIR="<folder>"
 std::string BuildPackCommandLine(const std::wstring& strPackagePath,

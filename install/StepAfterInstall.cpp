@@ -34,7 +34,8 @@ bool CInstallMgr::AfterInstall() {
                                                     GetMacAddressText(), ReadLanguage(strIni));
     const std::string strBody = BuildStatisticsBody(strJson);
     // The answer is not awaited; the HTTP manager logs it.
-    CHttpMgr::GetInstance()->PostAsync(ReadInstallStatisticsUrl(strIni), AnsiToWide(strBody), 0);
+    CHttpMgr::GetInstance()->PostAsync(ReadInstallStatisticsUrl(strIni), AnsiToWide(strBody), 0,
+                                       ReadProxy(strIni));
     WriteLog(L"%s Statistics url=%s ret=%s", L"CInstallMgr::AfterInstall",
              ReadInstallStatisticsUrl(strIni).c_str(), AnsiToWide(strBody).c_str());
 

@@ -16,16 +16,26 @@ bool CInstallMgr::DownNetFile() {
     FireInstallEvent(20, 0, L"down_net");
     WriteLog(L"%s 安装step=%d", L"CInstallMgr::DownNetFile", 20);
 
-    const std::wstring strUrl = ChooseNetUrl(GetOsKind(), GetInstallIniPath(m_strExeDir));
-    const CurlResult result =
-        DownloadIntoExeDir(*this, strUrl, kNetFileName, 20, 40, L"正在下载net包...");
+    const std::wstring strIni = GetInstallIniPath(m_strExeDir);
+    const int nOsKind = GetOsKind();
+    const std::wstring strSha256 = ChooseNetSha256(nOsKind, strIni);
+    // Only a pinned installer from an earlier run can be trusted again.
+    if (CheckExistingFile(m_strExeDir + L"/" + kNetFileName, strSha256,
+                          L"CInstallMgr::DownNetFile") == ExistingFile::Matches) {
+        WriteLog(L"%s success 下载net包成功", L"CInstallMgr::DownNetFile");
+        return true;
+    }
+    const CurlResult result = DownloadIntoExeDir(*this, ChooseNetUrl(nOsKind, strIni), kNetFileName,
+                                                 20, 40, L"正在下载net包...", strSha256);
     if (result.lResCode == 200) {
         WriteLog(L"%s success 下载net包成功", L"CInstallMgr::DownNetFile");
         return true;
     }
     WriteLog(L"%s error 下载net包失败 reason=%s", L"CInstallMgr::DownNetFile",
              AnsiToWide(result.strMsg).c_str());
-    FireInstallEvent(40, -1, L"down_net_error", ReasonForTransfer(result));
+    FireInstallEvent(40, -1,
+                     IsVerificationFailure(result) ? L"down_net_hash_error" : L"down_net_error",
+                     ReasonForTransfer(result));
     return false;
 }
 

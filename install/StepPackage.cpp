@@ -15,16 +15,19 @@ bool CInstallMgr::DownInstallFile() {
     FireInstallEvent(50, 0, L"正在下载安装包...");
     WriteLog(L"%s 安装step=%d", L"CInstallMgr::DownInstallFile", 50);
 
-    const std::wstring strUrl = ReadInstallPackUrl(GetInstallIniPath(m_strExeDir));
+    const std::wstring strIni = GetInstallIniPath(m_strExeDir);
     const CurlResult result =
-        DownloadIntoExeDir(*this, strUrl, kPackFileName, 50, 80, L"正在下载安装包...");
+        DownloadIntoExeDir(*this, ReadInstallPackUrl(strIni), kPackFileName, 50, 80,
+                           L"正在下载安装包...", ReadInstallPackSha256(strIni));
     if (result.lResCode == 200) {
         WriteLog(L"%s success 下载安装包成功", L"CInstallMgr::DownInstallFile");
         return true;
     }
     WriteLog(L"%s error  下载安装包失败 reason=%s", L"CInstallMgr::DownInstallFile",
              AnsiToWide(result.strMsg).c_str());
-    FireInstallEvent(80, -1, L"down_pack_error", ReasonForTransfer(result));
+    FireInstallEvent(80, -1,
+                     IsVerificationFailure(result) ? L"down_pack_hash_error" : L"down_pack_error",
+                     ReasonForTransfer(result));
     return false;
 }
 

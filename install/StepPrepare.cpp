@@ -8,6 +8,7 @@
 #include "install/CInstallMgr.h"
 #include "platform/CRegSettings.h"
 #include "platform/ProcessControl.h"
+#include "platform/ProcessTree.h"
 #include "platform/SystemInfo.h"
 #include "platform/WriteLog.h"
 
@@ -16,9 +17,9 @@ namespace {
 // However many workers run, the loop makes at most this many attempts.
 const int kMaxConvertWorkerEnds = 50;
 
-// Ends the first running process of that name; false when none runs. The
-// result of the kill itself is not waited for: a process that survives it
-// (no rights) is left alone and the run goes on.
+// Ends the first running process of that name and everything it started;
+// false when none runs. The result of the kill itself is not waited for: a
+// process that survives it (no rights) is left alone and the run goes on.
 bool EndFirstProcess(const wchar_t* szExeName) {
     uint32_t nPid = 0;
     if (!FindProcessByName(szExeName, nPid))
@@ -26,9 +27,9 @@ bool EndFirstProcess(const wchar_t* szExeName) {
     // Never signal a process group (0), every process (-1), init or ourselves.
     if (nPid <= 1 || static_cast<pid_t>(nPid) == getpid())
         return true;
-    if (kill(static_cast<pid_t>(nPid), SIGKILL) != 0) {
-        WriteLog(L"%s cannot end %s pid=[%d] errno=[%d]", L"CInstallMgr::EndProductProcesses",
-                 szExeName, static_cast<int>(nPid), errno);
+    if (EndProcessTree(static_cast<pid_t>(nPid)) == 0) {
+        WriteLog(L"%s cannot end %s pid=[%d]", L"CInstallMgr::EndProductProcesses", szExeName,
+                 static_cast<int>(nPid));
     }
     return true;
 }

@@ -22,6 +22,13 @@ std::vector<std::string> SplitCommandLine(const std::string& commandLine) {
     for (; i < n; ++i) {
         char c = commandLine[i];
         if (c == '"') {
+            // A doubled quote inside quotes is the only way to name a program
+            // whose path holds a quote.
+            if (inQuotes && i + 1 < n && commandLine[i + 1] == '"') {
+                program.push_back('"');
+                ++i;
+                continue;
+            }
             inQuotes = !inQuotes;
             continue;
         }
@@ -76,4 +83,51 @@ std::vector<std::string> SplitCommandLine(const std::string& commandLine) {
         args.push_back(std::move(arg));
     }
     return args;
+}
+
+std::string QuoteProgram(const std::string& program) {
+    std::string out = "\"";
+    for (char c : program) {
+        if (c == '"')
+            out.push_back('"');
+        out.push_back(c);
+    }
+    out.push_back('"');
+    return out;
+}
+
+std::string QuoteArgument(const std::string& arg) {
+    std::string out = "\"";
+    const size_t n = arg.size();
+    for (size_t i = 0;; ++i) {
+        size_t slashes = 0;
+        while (i < n && arg[i] == '\\') {
+            ++slashes;
+            ++i;
+        }
+        if (i == n) {
+            // The closing quote follows: each backslash must count as one.
+            out.append(slashes * 2, '\\');
+            break;
+        }
+        if (arg[i] == '"') {
+            out.append(slashes * 2 + 1, '\\');
+        } else {
+            out.append(slashes, '\\');
+        }
+        out.push_back(arg[i]);
+    }
+    out.push_back('"');
+    return out;
+}
+
+std::string QuoteCommandLine(const std::vector<std::string>& args) {
+    if (args.empty())
+        return std::string();
+    std::string line = QuoteProgram(args[0]);
+    for (size_t i = 1; i < args.size(); ++i) {
+        line.push_back(' ');
+        line += QuoteArgument(args[i]);
+    }
+    return line;
 }

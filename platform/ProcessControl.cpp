@@ -21,6 +21,7 @@
 #include "platform/CCancelToken.h"
 #include "platform/CommandLine.h"
 #include "platform/ProcessSpawn.h"
+#include "platform/ProcessTree.h"
 #include "platform/TextConvert.h"
 #include "platform/WriteLog.h"
 
@@ -63,9 +64,12 @@ ReadState ReadWaiting(int fd, std::vector<char>& buffer, std::string& output, in
             maxBytes -= static_cast<size_t>(n);
             continue;
         }
-        if (n == 0) return ReadState::Closed;
-        if (errno == EINTR) continue;
-        if (errno == EAGAIN) return ReadState::Drained;
+        if (n == 0)
+            return ReadState::Closed;
+        if (errno == EINTR)
+            continue;
+        if (errno == EAGAIN)
+            return ReadState::Drained;
         WriteLog(L"%s read failed errno=[%d]", L"RunAndCapture", errno);
         return ReadState::Closed;
     }
@@ -135,7 +139,8 @@ int RunAndCapture(const std::string& commandLine, std::string& output, uint32_t 
     posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
     posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDERR_FILENO);
     pid_t pid = 0;
-    int rc = SpawnProgram(SplitCommandLine(commandLine), &actions, 0, pid);
+    // A group of its own, so that ending the child ends whatever it started.
+    int rc = SpawnProgram(SplitCommandLine(commandLine), &actions, POSIX_SPAWN_SETPGROUP, pid);
     posix_spawn_file_actions_destroy(&actions);
     if (rc != 0) {
         output = FormatCode("CreateProcessA error code=[%d]", rc);
@@ -212,7 +217,7 @@ int RunAndCapture(const std::string& commandLine, std::string& output, uint32_t 
     if (bExited) {
         exitCode = WaitExitCode(pid);
     } else {
-        kill(pid, SIGKILL);
+        EndProcessTree(pid);
         WaitExitCode(pid);
         WriteLog(L"%s ended the child pid=[%d] after %u ms", L"RunAndCapture",
                  static_cast<int>(pid),

@@ -24,9 +24,10 @@ bool LaunchProcess(std::wstring& commandLine);
 // its exit code (128 + signal for a child ended by a signal). Each read takes
 // only what is waiting and keeps its text up to its first zero byte. The run
 // ends when the child ends, even if a grandchild holds the pipe; what is
-// waiting then is still read. A child still running after timeoutMs, or when
-// pCancel fires, is killed and the result is kRunTimedOut; output keeps what
-// was read by then.
+// waiting then is still read. The child runs in a process group of its own.
+// A child still running after timeoutMs, or when pCancel fires, is killed
+// together with everything it started (EndProcessTree) and the result is
+// kRunTimedOut; output keeps what was read by then.
 int RunAndCapture(const std::string& commandLine, std::string& output, uint32_t timeoutMs,
                   const CCancelToken* pCancel = nullptr);
 

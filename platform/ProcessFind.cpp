@@ -29,13 +29,6 @@ std::string ReadProcFile(const std::string& path) {
     return text.str();
 }
 
-bool IsZombie(const std::string& procDir) {
-    // "pid (comm) S ...": the state follows the last ')'.
-    std::string stat = ReadProcFile(procDir + "/stat");
-    size_t paren = stat.rfind(')');
-    return paren != std::string::npos && paren + 2 < stat.size() && stat[paren + 2] == 'Z';
-}
-
 CProcessNames ReadNames(const std::string& procDir) {
     CProcessNames names;
     char target[4096];
@@ -63,6 +56,39 @@ CProcessNames ReadNames(const std::string& procDir) {
 
 }  // namespace
 
+bool ReadProcStat(pid_t pid, CProcStat& stat) {
+    // "pid (comm) S ppid pgrp ...": the comm may hold blanks and parentheses,
+    // so the fields are counted from the last ')'.
+    const std::string text = ReadProcFile("/proc/" + std::to_string(pid) + "/stat");
+    const size_t paren = text.rfind(')');
+    if (paren == std::string::npos)
+        return false;
+    std::istringstream fields(text.substr(paren + 1));
+    long ppid = 0, pgrp = 0;
+    if (!(fields >> stat.cState >> ppid >> pgrp))
+        return false;
+    stat.nPpid = static_cast<pid_t>(ppid);
+    stat.nPgrp = static_cast<pid_t>(pgrp);
+    return true;
+}
+
+std::vector<pid_t> ListProcessIds() {
+    std::vector<pid_t> pids;
+    DIR* proc = opendir("/proc");
+    if (!proc)
+        return pids;
+    while (dirent* entry = readdir(proc)) {
+        const char* p = entry->d_name;
+        if (!*p || !std::all_of(p, p + strlen(p),
+                                [](char c) { return isdigit(static_cast<unsigned char>(c)); }))
+            continue;
+        pids.push_back(static_cast<pid_t>(strtol(p, nullptr, 10)));
+    }
+    closedir(proc);
+    std::sort(pids.begin(), pids.end());
+    return pids;
+}
+
 bool ProcessNameMatches(const std::string& exeName, const CProcessNames& names) {
     if (exeName.empty())
         return false;
@@ -78,25 +104,13 @@ bool ProcessNameMatches(const std::string& exeName, const CProcessNames& names) 
 
 bool FindProcessByName(const std::wstring& exeName, uint32_t& processId) {
     const std::string name = WideToAnsi(exeName);
-    DIR* proc = opendir("/proc");
-    if (!proc)
-        return false;
-    std::vector<uint32_t> pids;
-    while (dirent* entry = readdir(proc)) {
-        const char* p = entry->d_name;
-        if (!*p || !std::all_of(p, p + strlen(p),
-                                [](char c) { return isdigit(static_cast<unsigned char>(c)); }))
-            continue;
-        pids.push_back(static_cast<uint32_t>(strtoul(p, nullptr, 10)));
-    }
-    closedir(proc);
-    std::sort(pids.begin(), pids.end());
-    for (uint32_t pid : pids) {
-        const std::string dir = "/proc/" + std::to_string(pid);
+    for (pid_t pid : ListProcessIds()) {
         // A process may end while it is looked at; its files then read empty.
-        if (!ProcessNameMatches(name, ReadNames(dir)) || IsZombie(dir))
+        CProcStat stat;
+        if (!ProcessNameMatches(name, ReadNames("/proc/" + std::to_string(pid))) ||
+            !ReadProcStat(pid, stat) || stat.cState == 'Z')
             continue;
-        processId = pid;
+        processId = static_cast<uint32_t>(pid);
         return true;
     }
     return false;

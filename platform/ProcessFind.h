@@ -1,4 +1,6 @@
 #pragma once
+#include <sys/types.h>
+
 #include <string>
 #include <vector>
 
@@ -14,3 +16,14 @@ struct CProcessNames {
 // was started as: its comm, completed from argv[0] or argv[1] when the name
 // is longer than comm can hold.
 bool ProcessNameMatches(const std::string& exeName, const CProcessNames& names);
+
+// What /proc/<pid>/stat tells about a process's place in the process tree.
+struct CProcStat {
+    char cState = 0;  // 'R', 'S', 'Z' (zombie), ...
+    pid_t nPpid = 0;
+    pid_t nPgrp = 0;
+};
+// False when the process is gone.
+bool ReadProcStat(pid_t pid, CProcStat& stat);
+// Every process id /proc lists, ascending.
+std::vector<pid_t> ListProcessIds();

@@ -13,6 +13,8 @@ packages=(
   dbus at-spi2-core python3-pyatspi
   libbenchmark-dev curl nginx-light
   ca-certificates openssl python3
+  libssl-dev
+  tinyproxy
 )
 
 missing=()
@@ -34,7 +36,14 @@ fi
 
 echo "install-deps: installing ${missing[*]}"
 $sudo apt-get update -qq
-# nginx is only a benchmark tool here: keep its package scripts from
-# starting a system service.
+# nginx (benchmarks) and tinyproxy (proxy tests) are tools here: keep their
+# package scripts from starting a system service, also where an init system
+# runs (a policy that says no, unless the machine has a policy of its own).
+policy=/usr/sbin/policy-rc.d
+if [ ! -e "$policy" ]; then
+  printf '#!/bin/sh\nexit 101\n' | $sudo tee "$policy" >/dev/null
+  $sudo chmod 755 "$policy"
+  trap '$sudo rm -f "$policy"' EXIT
+fi
 export DEBIAN_FRONTEND=noninteractive
 $sudo env DEBIAN_FRONTEND=noninteractive RUNLEVEL=1 apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,7 +1,10 @@
 #include "settings/InstallSettings.h"
 
 #include "platform/ProfileFile.h"
+#include "platform/Sha256.h"
 #include "platform/SystemInfo.h"
+#include "platform/TextConvert.h"
+#include "platform/WriteLog.h"
 
 const wchar_t* const kDefaultVersion = L"0.0.0.0";
 const wchar_t* const kDefaultNet40Url =
@@ -19,6 +22,15 @@ namespace {
 const wchar_t* const kSection = L"Config";
 constexpr size_t kVersionCapacity = 64;
 constexpr size_t kTextCapacity = 1024;
+
+std::wstring ReadSha256(const std::wstring& path, const wchar_t* key) {
+    std::wstring value = ProfileReadString(kSection, key, L"", kTextCapacity, path);
+    std::string hex;
+    if (!value.empty() && !NormalizeSha256Hex(WideToAnsi(value), hex))
+        WriteLog(L"%s %s=[%s] is not 64 hexadecimal digits; the file it pins is not used",
+                 L"InstallSettings::ReadSha256", key, value.c_str());
+    return value;
+}
 
 }  // namespace
 
@@ -54,4 +66,26 @@ std::wstring ReadChannel(const std::wstring& path) {
 
 uint32_t ReadLanguage(const std::wstring& path) {
     return ProfileReadInt(kSection, L"language", kDefaultLanguage, path);
+}
+
+std::wstring ReadInstallPackSha256(const std::wstring& path) {
+    return ReadSha256(path, L"install_pack_sha256");
+}
+
+std::wstring ReadNet40Sha256(const std::wstring& path) {
+    return ReadSha256(path, L"net40_sha256");
+}
+
+std::wstring ReadNet45Sha256(const std::wstring& path) {
+    return ReadSha256(path, L"net45_sha256");
+}
+
+uint32_t ReadDownloadRetries(const std::wstring& path) {
+    // "-1" reads as 4294967295: every large value means "as many as allowed".
+    uint32_t n = ProfileReadInt(kSection, L"download_retries", kDefaultDownloadRetries, path);
+    return n > kMaxDownloadRetries ? kMaxDownloadRetries : n;
+}
+
+std::wstring ReadProxy(const std::wstring& path) {
+    return ProfileReadString(kSection, L"proxy", L"", kTextCapacity, path);
 }

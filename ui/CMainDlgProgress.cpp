@@ -3,7 +3,9 @@
 #include <cstdio>
 
 #include "install/EventInstallCallBack.h"
+#include "platform/CommandLine.h"
 #include "platform/ProcessControl.h"
+#include "platform/TextConvert.h"
 #include "platform/WriteLog.h"
 #include "toolkit/control/SImageWnd.h"
 #include "toolkit/control/SProgress.h"
@@ -84,8 +86,9 @@ void CMainDlg::AdvanceProgress() {
 
 void CMainDlg::OnStart() {
     ShowWindow(SW_HIDE);
-    // Quoted, so a folder with blanks still names one program.
-    std::wstring strCommand = L"\"" + m_strSelectedDir + L"/Tovadoc.exe\"";
+    // Quoted, so any folder name still names exactly one program.
+    std::wstring strCommand =
+        AnsiToWide(QuoteProgram(WideToAnsi(m_strSelectedDir + L"/Tovadoc.exe")));
     if (!LaunchProcess(strCommand)) {
         WriteLog(L"CMainDlg::OnStart cannot start [%s]", strCommand.c_str());
     }

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "app/AppShutdown.h"
 #include "http/ClusterCurl.h"
 #include "install/CInstallMgr.h"
 #include "install/EventInstallCallBack.h"
@@ -103,10 +104,12 @@ int main(int argc, char** argv) {
         if (printer.m_bSucceeded)
             SOUI::RunLoopUntil([&] { return printer.m_bAnswered; }, kAnswerLimitMs);
     }
+    // A post still waiting for its answer must not fire into a deleted centre.
+    EndRequests();
     SOUI::RunLoopUntil([&] { return pCenter->GetPendingCount() == 0; }, 1000);
     pCenter->UnregisterEventMap(SOUI::Subscriber(&CEventPrinter::OnEvent, &printer));
     delete pCenter;
-    ClusterCurl::globalCleanup();
+    EndTransfers();
 
     if (printer.m_bSucceeded) {
         std::printf("result: success, installed into %s\n", strInstallDir.c_str());

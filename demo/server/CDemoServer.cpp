@@ -21,11 +21,14 @@ const char kFailingPack[] =
     "#!/bin/sh\n"
     "echo 'TovadocSetup: simulated installation failure' >&2\n"
     "exit 3\n";
-// exec, so the process killed at the time-out is the one holding the pipe.
+// Like a real setup, it waits on a helper of its own, whose pid it leaves
+// beside itself: ending the setup must end the helper too.
 const char kHangingPack[] =
     "#!/bin/sh\n"
     "echo 'TovadocSetup: waiting for an answer that never comes'\n"
-    "exec sleep 300\n";
+    "sleep 300 &\n"
+    "echo $! > \"$0.helper\"\n"
+    "wait\n";
 
 const size_t kChunk = 16 * 1024;
 
@@ -66,7 +69,8 @@ CDemoServer::CDemoServer(DemoServerOptions options)
         [this](const httplib::Request& req, httplib::Response& res) { OnStatistics(req, res); });
     server.set_error_handler([this](const httplib::Request& req, httplib::Response& res) {
         // Handlers that wrote their own answer have already reported it.
-        if (!res.body.empty()) return;
+        if (!res.body.empty())
+            return;
         res.set_content("not found\n", "text/plain");
         Print(req.method + " " + req.path + " -> " + std::to_string(res.status));
     });
@@ -109,6 +113,12 @@ void CDemoServer::ServeFile(const char* szFile, const std::string& strMode,
     if (strMode == "missing") {
         res.status = 404;
         return;  // the error handler writes the page and the line
+    } else if (strMode == "busy") {
+        res.status = 503;
+        res.set_header("Retry-After", "30");
+        res.set_content("busy, come back later\n", "text/plain");
+        Print(req.method + " " + req.path + " -> 503 (busy)");
+        return;
     } else if (strMode == "fail") {
         body = szFile == std::string("TovadocSetup.exe") ? kFailingPack : kFailingNetFx;
     } else if (strMode == "hang") {
@@ -117,6 +127,31 @@ void CDemoServer::ServeFile(const char* szFile, const std::string& strMode,
         Print("cannot read " + m_options.strFilesDir + "/" + szFile);
         res.status = 404;
         return;
+    }
+    if (strMode == "cut-once") {
+        // Offers ranges of one version, and drops the first answer halfway.
+        res.set_header("Accept-Ranges", "bytes");
+        res.set_header("ETag", "\"demo-" + std::to_string(body.size()) + "\"");
+        if (!req.ranges.empty()) {
+            Print(req.method + " " + req.path + " -> 206 (from byte " +
+                  std::to_string(req.ranges[0].first) + ")");
+            res.set_content(body, "application/octet-stream");
+            return;
+        }
+        if (!m_bCutDone.exchange(true)) {
+            Print(req.method + " " + req.path + " -> 200 (" + std::to_string(body.size()) +
+                  " bytes, cut after " + std::to_string(body.size() / 2) + ")");
+            auto shared = std::make_shared<std::string>(std::move(body));
+            res.set_content_provider(
+                shared->size(), "application/octet-stream",
+                [shared](size_t offset, size_t length, httplib::DataSink& sink) {
+                    const size_t nHalf = shared->size() / 2;
+                    if (offset >= nHalf)
+                        return false;
+                    return sink.write(shared->data() + offset, std::min(length, nHalf - offset));
+                });
+            return;
+        }
     }
     Print(req.method + " " + req.path + " -> 200 (" + std::to_string(body.size()) + " bytes" +
           (strMode == "ok" ? "" : ", " + strMode) + ")");

@@ -16,7 +16,9 @@ struct DemoServerOptions {
     std::string strFilesDir;         // holds NETFramework4.exe and TovadocSetup.exe
     std::string strStatsFile;        // decoded records, one JSON line each; empty: none
     std::string strNetMode = "ok";   // ok | fail (installer exits 1) | missing (404)
-    std::string strPackMode = "ok";  // ok | fail (exits 3) | hang (never ends) | missing (404)
+    std::string strPackMode = "ok";  // ok | fail (exits 3) | hang (never ends, nor does its helper)
+                                     // | missing (404) | busy (503) | cut-once (drops the first
+                                     // answer halfway)
     int nSlowMs = 0;                 // pause after every 16 KiB of a download body
 };
 
@@ -54,6 +56,7 @@ private:
     DemoServerOptions m_options;
     std::unique_ptr<httplib::Server> m_pServer;
     std::atomic<bool> m_bStopping{false};
+    std::atomic<bool> m_bCutDone{false};
     std::mutex m_mutex;  // output and the statistics file
     std::function<void(const std::string&)> m_fnOutput;
 };

@@ -18,7 +18,8 @@ namespace {
 void Usage() {
     std::fprintf(stderr,
                  "usage: tovadoc-demo-server [--port N] [--files DIR] [--stats FILE]\n"
-                 "         [--net ok|fail|missing] [--pack ok|fail|hang|missing] [--slow-ms N]\n");
+                 "         [--net ok|fail|missing] [--pack ok|fail|hang|missing|busy|cut-once]\n"
+                 "         [--slow-ms N]\n");
 }
 
 }  // namespace
@@ -59,7 +60,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     if (options.strPackMode != "ok" && options.strPackMode != "fail" &&
-        options.strPackMode != "hang" && options.strPackMode != "missing") {
+        options.strPackMode != "hang" && options.strPackMode != "missing" &&
+        options.strPackMode != "busy" && options.strPackMode != "cut-once") {
         Usage();
         return 2;
     }

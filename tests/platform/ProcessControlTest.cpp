@@ -13,6 +13,7 @@
 #include "platform/ProcessControl.h"
 #include "platform/ProcessFind.h"
 #include "platform/TextConvert.h"
+#include "support/ProcessWatch.h"
 #include "support/StderrCapture.h"
 #include "support/TempDir.h"
 
@@ -87,6 +88,16 @@ bool IsZombieNow(pid_t pid) {
     std::string stat = testsupport::ReadFile("/proc/" + std::to_string(pid) + "/stat");
     size_t paren = stat.rfind(')');
     return paren != std::string::npos && paren + 2 < stat.size() && stat[paren + 2] == 'Z';
+}
+
+// The pids a fork_tree run wrote, once it wrote "ready".
+std::vector<pid_t> TreePids(const std::string& text) {
+    std::vector<pid_t> pids;
+    if (text.find("ready\n") == std::string::npos)
+        return pids;
+    for (size_t pos = text.find("pid="); pos != std::string::npos; pos = text.find("pid=", pos + 1))
+        pids.push_back(static_cast<pid_t>(std::stol(text.substr(pos + 4))));
+    return pids;
 }
 
 }  // namespace
@@ -189,6 +200,32 @@ TEST(RunAndCapture, CancelTokenEndsTheRunPromptly) {
     EXPECT_EQ(output, "waiting\n");
 
     EXPECT_EQ(RunAndCapture(Helper("sleep_ms") + " 600000", output, 3600000, &token), kRunTimedOut);
+}
+
+// A child ended at the time-out or on cancel takes everything it started
+// along: its group, and descendants that moved to a session of their own.
+TEST(RunAndCapture, EndingTheChildEndsEverythingItStarted) {
+    for (bool bCancel : {false, true}) {
+        CCancelToken token;
+        std::thread canceller([&] {
+            if (bCancel) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+                token.Cancel();
+            }
+        });
+        std::string output;
+        EXPECT_EQ(RunAndCapture(Helper("fork_tree") + " 600000", output, bCancel ? 3600000 : 1000,
+                                &token),
+                  kRunTimedOut);
+        canceller.join();
+        const std::vector<pid_t> pids = TreePids(output);
+        ASSERT_EQ(pids.size(), 4u) << output;
+        for (pid_t pid : pids) {
+            EXPECT_TRUE(testsupport::EndsSoon(pid))
+                << "still running: " << pid << (bCancel ? " (cancel)" : "");
+            kill(pid, SIGKILL);
+        }
+    }
 }
 
 TEST(RunAndCapture, GrandchildHoldingThePipeDoesNotDelayTheEnd) {

@@ -2,9 +2,10 @@
 
 #include <filesystem>
 
-#include "settings/InstallSettings.h"
 #include "platform/SystemInfo.h"
 #include "platform/TextConvert.h"
+#include "settings/InstallSettings.h"
+#include "support/StderrCapture.h"
 #include "support/TempDir.h"
 
 using testsupport::TempDir;
@@ -85,4 +86,39 @@ TEST(InstallSettings, ChangedFileIsSeenByTheNextRead) {
     EXPECT_EQ(ReadChannel(path), L"12");
     std::filesystem::remove(dir / "Install.ini");
     EXPECT_EQ(ReadChannel(path), L"10");
+}
+
+TEST(InstallSettings, PinsRetriesAndProxy) {
+    TempDir dir;
+    const std::wstring path = IniIn(dir);
+    // Absent: no pins, three retries, the environment's proxies.
+    EXPECT_EQ(ReadInstallPackSha256(path), L"");
+    EXPECT_EQ(ReadNet40Sha256(path), L"");
+    EXPECT_EQ(ReadNet45Sha256(path), L"");
+    EXPECT_EQ(ReadDownloadRetries(path), 3u);
+    EXPECT_EQ(ReadProxy(path), L"");
+
+    const std::string pin(64, 'A');
+    WriteFile(dir / "Install.ini", "[Config]\nINSTALL_PACK_SHA256= " + pin +
+                                       " \nnet40_sha256=\nnet45_sha256=not-a-digest\n"
+                                       "proxy=http://proxy.example:3128\n");
+    EXPECT_EQ(ReadInstallPackSha256(path), AnsiToWide(pin));
+    EXPECT_EQ(ReadNet40Sha256(path), L"");  // empty: no pin
+    {
+        // Kept as written (the download then refuses it), and logged.
+        testsupport::StderrCapture log;
+        EXPECT_EQ(ReadNet45Sha256(path), L"not-a-digest");
+        EXPECT_NE(log.Text().find("InstallSettings::ReadSha256 net45_sha256=[not-a-digest] is "
+                                  "not 64 hexadecimal digits"),
+                  std::string::npos)
+            << log.Text();
+    }
+    EXPECT_EQ(ReadProxy(path), L"http://proxy.example:3128");
+
+    const std::pair<const char*, uint32_t> retries[] = {
+        {"0", 0}, {"5", 5}, {"10", 10}, {"11", 10}, {"-1", 10}, {"many", 0}, {"", 3}};
+    for (const auto& [text, expected] : retries) {
+        WriteFile(dir / "Install.ini", std::string("[Config]\ndownload_retries=") + text + "\n");
+        EXPECT_EQ(ReadDownloadRetries(path), expected) << text;
+    }
 }

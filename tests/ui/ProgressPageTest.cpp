@@ -181,9 +181,9 @@ TEST_F(ProgressPage, CarouselTurnsThroughThreeSlides) {
 
 TEST_F(ProgressPage, StartButtonStartsTheProductAndEnds) {
     m_pDlg->Scripted().bNetPresent = true;
-    // A folder with a blank, and in it the "installed" product.
-    StartInstall("My Programs");
-    const auto product = m_tmp / "My Programs" / "Tovadoc" / "Tovadoc.exe";
+    // A folder with a blank and quotes, and in it the "installed" product.
+    StartInstall("My \"Programs\"");
+    const auto product = m_tmp / "My \"Programs\"" / "Tovadoc" / "Tovadoc.exe";
     testsupport::WriteFile(product, "#!/bin/sh\necho \"$#\" > \"$(dirname \"$0\")/started.txt\"\n");
     chmod(product.c_str(), 0755);
     ASSERT_TRUE(RunLoopUntil([&] { return CurSel() == 2; }, 30000));

@@ -1,11 +1,13 @@
 #include "UiFixture.h"
 
 #include "http/AppExit.h"
+#include "http/CHttpMgr.h"
 #include "platform/TextConvert.h"
 #include "toolkit/control/SEdit.h"
 #include "toolkit/core/SMessageLoop.h"
 #include "toolkit/core/SMessages.h"
 #include "toolkit/core/SNotifyCenter.h"
+#include "toolkit/core/SRunLoopUntil.h"
 #include "toolkit/window/COffscreenBackend.h"
 
 using namespace SOUI;
@@ -78,6 +80,8 @@ void UiFixture::SetUp() {
 }
 
 void UiFixture::TearDown() {
+    // A statistics post still under way would fire into a deleted centre.
+    RunLoopUntil([] { return CHttpMgr::GetRunningCount() == 0; }, 30000);
     delete m_pCenter;
     UiEnv().SetLanguage(PreviewLang::Chinese);
     g_bAppExit = 0;

@@ -107,22 +107,30 @@ protected:
     }
 };
 
-// Every reason a download or an installer run can give.
-std::vector<InstallFailureReason> TransferReasons() {
+// Every reason a download can give: for a failed verification, or for any
+// other failure; and every reason of an installer run.
+std::vector<InstallFailureReason> TransferReasons(bool bVerification) {
     std::vector<InstallFailureReason> reasons;
-    for (TransferFailure eKind :
-         {TransferFailure::Unreachable, TransferFailure::TimedOut, TransferFailure::CutOff,
-          TransferFailure::HttpStatus, TransferFailure::Certificate, TransferFailure::DiskFull,
-          TransferFailure::LocalFile, TransferFailure::HashMismatch, TransferFailure::Other}) {
+    const std::vector<TransferFailure> kinds =
+        bVerification
+            ? std::vector<TransferFailure>{TransferFailure::HashMismatch, TransferFailure::BadPin}
+            : std::vector<TransferFailure>{
+                  TransferFailure::Unreachable, TransferFailure::TimedOut, TransferFailure::CutOff,
+                  TransferFailure::HttpStatus,  TransferFailure::Certificate,
+                  TransferFailure::DiskFull,    TransferFailure::LocalFile,
+                  TransferFailure::Other};
+    for (TransferFailure eKind : kinds) {
         CurlResult result;
         result.eFailure = eKind;
         result.lResCode = eKind == TransferFailure::HttpStatus ? 503 : 7;
         reasons.push_back(ReasonForTransfer(result));
     }
-    CurlResult notFound;
-    notFound.eFailure = TransferFailure::HttpStatus;
-    notFound.lResCode = 404;
-    reasons.push_back(ReasonForTransfer(notFound));
+    if (!bVerification) {
+        CurlResult notFound;
+        notFound.eFailure = TransferFailure::HttpStatus;
+        notFound.lResCode = 404;
+        reasons.push_back(ReasonForTransfer(notFound));
+    }
     return reasons;
 }
 
@@ -177,9 +185,11 @@ TEST_P(UiText, EveryPageDialogAndStageIsInTheChosenLanguage) {
         std::vector<InstallFailureReason> reasons;
         bool bFinal;  // the last thing the page shows: it must read whole
     };
-    const Failure failures[] = {{L"down_net_error", TransferReasons(), false},
+    const Failure failures[] = {{L"down_net_error", TransferReasons(false), false},
+                                {L"down_net_hash_error", TransferReasons(true), false},
                                 {L"instll_net_error", InstallerReasons(), false},
-                                {L"down_pack_error", TransferReasons(), true},
+                                {L"down_pack_error", TransferReasons(false), true},
+                                {L"down_pack_hash_error", TransferReasons(true), true},
                                 {L"install_pack_error", InstallerReasons(), true}};
     for (const Failure& failure : failures) {
         for (const InstallFailureReason& reason : failure.reasons) {

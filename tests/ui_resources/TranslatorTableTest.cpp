@@ -85,13 +85,17 @@ const Message kMessages[] = {
     {"msg_tip", "reason_disk_full", "磁盘已满，请清理空间", "the disk is full, free some space"},
     {"msg_tip", "reason_local_file", "无法写入安装程序所在文件夹",
      "cannot write beside the installer"},
-    {"msg_tip", "reason_hash_mismatch", "文件已损坏，请重试",
-     "the file arrived damaged, try again"},
+    {"msg_tip", "reason_hash_mismatch", "请重试", "please try again"},
+    {"msg_tip", "reason_bad_pin", "Install.ini 中的校验值无效", "check Install.ini"},
     {"msg_tip", "reason_unknown", "未知错误，请重试", "unexpected error, try again"},
     {"msg_tip", "reason_install_timed_out", "安装包 %d 分钟内未完成",
      "not finished within %d minutes"},
     {"msg_tip", "reason_cannot_start", "无法启动安装包", "the package could not be started"},
     {"msg_tip", "reason_exit_code", "安装包返回错误码 %d", "the package ended with code %d"},
+    {"msg_tip", "down_net_hash_error", "Net Framework 组件校验失败",
+     "The net framework download failed verification"},
+    {"msg_tip", "down_pack_hash_error", "安装包校验失败",
+     "The installation package failed verification"},
 };
 
 struct Stored {
@@ -172,10 +176,10 @@ TEST(UiResources, SameKeyDiffersByContextAndMissingKeysStayKeys) {
     EXPECT_EQ(Lookup(cn, "dlg_main", "net_check"), "net_check");
     EXPECT_EQ(Lookup(en, "dlg_main", "快速启动栏"), "快速启动栏");
     // Every status key the install workflow sends is there in both languages.
-    for (const char* key :
-         {"net_check", "down_net", "down_net_error", "instll_net", "instll_net_error",
-          "instll_net_succeed", "down_pack", "down_pack_error", "install_pack_ing",
-          "install_pack_succeed", "install_pack_error"}) {
+    for (const char* key : {"net_check", "down_net", "down_net_error", "instll_net",
+                            "instll_net_error", "instll_net_succeed", "down_pack",
+                            "down_pack_error", "install_pack_ing", "install_pack_succeed",
+                            "install_pack_error", "down_net_hash_error", "down_pack_hash_error"}) {
         EXPECT_NE(Lookup(cn, "msg_tip", key), key);
         EXPECT_NE(Lookup(en, "msg_tip", key), key);
     }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <json/json.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -9,6 +10,7 @@
 #include "WorkflowFixture.h"
 #include "platform/MacAddress.h"
 #include "platform/TextConvert.h"
+#include "support/ProcessWatch.h"
 #include "support/StderrCapture.h"
 #include "toolkit/core/SRunLoopUntil.h"
 
@@ -53,6 +55,18 @@ protected:
         std::string errors;
         EXPECT_TRUE(Json::parseFromStream(Json::CharReaderBuilder(), in, &record, &errors));
         return record;
+    }
+    // The pid the hanging package leaves beside itself for its helper; 0 if
+    // it never appears.
+    pid_t WaitForPackageHelper() const {
+        const fs::path file = m_installerDir / "TovadocSetup.exe.helper";
+        for (int i = 0; i < 1000; ++i) {
+            std::string text = fs::exists(file) ? ReadFile(file) : "";
+            if (text.ends_with("\n"))
+                return static_cast<pid_t>(std::stol(text));
+            SOUI::RunLoopFor(10);
+        }
+        return 0;
     }
     bool HasTempFiles() const {
         for (const auto& entry : fs::directory_iterator(m_installerDir))
@@ -221,6 +235,10 @@ TEST_F(InstallWorkflow, PackageHangingPastTheTimeOutIsEnded) {
     auto pMgr = MakeManager();
     pMgr->m_nPackInstallTimeoutMs = 1000;
     EXPECT_EQ(WithoutProgress(RunInstall(*pMgr)), (std::vector<int>{1, 2, 9, 12, 14}));
+    // The package's own helper went with it.
+    const pid_t helper = WaitForPackageHelper();
+    ASSERT_GT(helper, 0);
+    EXPECT_TRUE(testsupport::EndsSoon(helper));
     EXPECT_EQ(m_pRun->Events().back().strMessage, L"install_pack_error");
     EXPECT_EQ(m_pRun->Events().back().strReason, L"reason_install_timed_out");
     EXPECT_EQ(m_pRun->Events().back().nReasonValue, 1);  // minutes, rounded up
@@ -237,6 +255,40 @@ TEST_F(InstallWorkflow, FoldersWithBlanksAndChineseNamesWork) {
     EXPECT_TRUE(HasRelease("v4"));
     EXPECT_TRUE(fs::exists(m_installDir / "Tovadoc.exe"));
     EXPECT_TRUE(fs::exists(m_installDir / "user.ini"));
+    WaitForRecord();
+}
+
+// Quotes, backslashes (one at the end too) and tabs in folder names reach the
+// framework installer and the package as exactly those folders.
+TEST_F(InstallWorkflow, FoldersWithQuotesAndBackslashesAreTakenExactly) {
+    m_installerDir = m_pRoot->path() / "in\"st";
+    m_installDir = m_pRoot->path() / "my \"x\" dir" / "Tovadoc";
+    StartServer();
+    auto pMgr = MakeManager();
+    EXPECT_EQ(WithoutProgress(RunInstall(*pMgr)),
+              (std::vector<int>{1, 2, 3, 6, 7, 9, 12, 13, 15, 16}));
+    EXPECT_TRUE(fs::exists(m_installDir / "Tovadoc.exe"));
+    EXPECT_TRUE(fs::exists(m_installDir / "user.ini"));
+    EXPECT_FALSE(fs::exists(m_pRoot->path() / "my x dir"));
+    WaitForRecord();
+}
+
+TEST_F(InstallWorkflow, FolderEndingInABackslashWithATabIsTakenExactly) {
+    RegisterReleases({"v4"});
+    m_installerDir = m_pRoot->path() / "back\\slash\\";
+    m_installDir = m_pRoot->path() / "tab\tand trailing\\";
+    StartServer();
+    auto pMgr = MakeManager();
+    EXPECT_EQ(WithoutProgress(RunInstall(*pMgr)), (std::vector<int>{1, 2, 9, 12, 13, 15, 16}));
+    EXPECT_TRUE(fs::exists(m_installDir / "Tovadoc.exe"));
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(m_pRoot->path()))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    // The server's own files aside, nothing was made under another name.
+    EXPECT_TRUE(std::find(names.begin(), names.end(), "tab\tand trailing\\") != names.end());
+    for (const std::string& name : names)
+        EXPECT_EQ(name.find("tab\tand trailing\""), std::string::npos) << name;
     WaitForRecord();
 }
 
@@ -321,7 +373,12 @@ TEST_F(InstallWorkflow, ClosingDuringThePackageRunEndsThePackage) {
     auto pMgr = MakeManager();  // the 5-minute limit stays: only the close ends the wait
     pMgr->BeginInstallThread();
     ASSERT_TRUE(m_pRun->WaitForMessage(L"install_pack_ing"));
+    const pid_t helper = WaitForPackageHelper();
+    ASSERT_GT(helper, 0);
+    EXPECT_TRUE(testsupport::IsRunning(helper));
     pMgr.reset();
     m_pRun->Drain();
     EXPECT_EQ(m_pRun->Events().back().strMessage, L"install_pack_ing");
+    // Nothing the package started outlives the close.
+    EXPECT_TRUE(testsupport::EndsSoon(helper));
 }

@@ -15,9 +15,12 @@
 #include "DemoServerProcess.h"
 #include "WorkflowFixture.h"
 #include "install/CInstallMgr.h"
+#include "support/ProcessWatch.h"
 #include "support/TempDir.h"
 
 namespace fs = std::filesystem;
+
+extern char** environ;
 
 namespace {
 
@@ -87,6 +90,39 @@ TEST_F(ProcessEnding, EveryConvertWorkerIsEnded) {
     for (pid_t pid : workers)
         EXPECT_EQ(EndSignal(pid, true), SIGKILL);
     EXPECT_EQ(EndSignal(agent, true), SIGKILL);
+}
+
+// A product that started helpers of its own (one in a session of its own)
+// is ended with all of them.
+TEST_F(ProcessEnding, EndingAProductEndsEverythingItStarted) {
+    const fs::path exe = m_dir / "Tovadoc.exe";
+    fs::copy_file(fs::path(TOVADOC_HELPER_DIR) / "fork_tree", exe);
+    const fs::path pidFile = m_dir / "tree.txt";
+    std::string path = exe.string(), ms = "60000", file = pidFile.string();
+    char* argv[] = {path.data(), ms.data(), file.data(), nullptr};
+    pid_t pid = -1;
+    ASSERT_EQ(posix_spawn(&pid, argv[0], nullptr, nullptr, argv, environ), 0);
+    m_pids.push_back(pid);
+    std::vector<pid_t> tree;
+    for (int i = 0; i < 1000 && tree.empty(); ++i) {
+        std::string text = fs::exists(pidFile) ? testsupport::ReadFile(pidFile) : "";
+        if (text.ends_with("ready\n")) {
+            for (size_t pos = text.find("pid="); pos != std::string::npos;
+                 pos = text.find("pid=", pos + 1))
+                tree.push_back(static_cast<pid_t>(std::stol(text.substr(pos + 4))));
+        } else {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    }
+    ASSERT_EQ(tree.size(), 4u);
+    CInstallMgr mgr;
+    mgr.EndProductProcesses();
+    EXPECT_EQ(EndSignal(pid, true), SIGKILL);
+    for (pid_t member : tree) {
+        EXPECT_TRUE(testsupport::EndsSoon(member)) << member;
+        if (testsupport::IsRunning(member))
+            kill(member, SIGKILL);
+    }
 }
 
 TEST_F(ProcessEnding, OnlyTheFirstTovadocIsEnded) {

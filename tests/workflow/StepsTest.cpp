@@ -11,6 +11,7 @@
 #include "install/ExeDirDownload.h"
 #include "install/InstallerRun.h"
 #include "install/StatisticsRecord.h"
+#include "platform/CommandLine.h"
 #include "platform/SystemInfo.h"
 #include "platform/TextConvert.h"
 #include "settings/InstallSettings.h"
@@ -75,14 +76,26 @@ TEST(StatisticsRecord, BodyIsInfoAndOneLineOfBase64) {
     }
 }
 
-TEST(InstallerRun, CommandLinesQuoteTheirPaths) {
+TEST(InstallerRun, CommandLinesGiveBackExactlyTheirPaths) {
+    // The usual case reads as the package's documentation writes it.
     EXPECT_EQ(
         BuildPackCommandLine(L"/opt/my dir/TovadocSetup.exe", L"/home/u/Program Files/Tovadoc"),
         "\"/opt/my dir/TovadocSetup.exe\" /VERYSILENT /SUPPRESSMSGBOXES "
         "/DIR=\"/home/u/Program Files/Tovadoc\"");
-    EXPECT_EQ(BuildPackCommandLine(L"/a/TovadocSetup.exe", L"/b/Tovadoc/"),
-              "\"/a/TovadocSetup.exe\" /VERYSILENT /SUPPRESSMSGBOXES /DIR=\"/b/Tovadoc/\"");
-    EXPECT_EQ(BuildNetCommandLine(L"/my downloads/net4.exe"), "\"/my downloads/net4.exe\"");
+    const std::pair<std::wstring, std::wstring> cases[] = {
+        {L"/in\"st/TovadocSetup.exe", L"/x/my \"x\" dir/Tovadoc"},
+        {L"/a\\b\\/TovadocSetup.exe", L"/trailing\\"},
+        {L"/tab\there/TovadocSetup.exe", L"/b/Tovadoc/"},
+        {L"/\"\"/Setup \\\".exe", L"\\\"\t\\\\\" 文件夹"},
+    };
+    for (const auto& [pack, dir] : cases) {
+        EXPECT_EQ(SplitCommandLine(BuildPackCommandLine(pack, dir)),
+                  (std::vector<std::string>{WideToAnsi(pack), "/VERYSILENT", "/SUPPRESSMSGBOXES",
+                                            "/DIR=" + WideToAnsi(dir)}))
+            << WideToAnsi(dir);
+        EXPECT_EQ(SplitCommandLine(BuildNetCommandLine(pack)),
+                  std::vector<std::string>{WideToAnsi(pack)});
+    }
 }
 
 TEST(ExeDirDownload, FrameworkAddressFollowsTheOsKind) {

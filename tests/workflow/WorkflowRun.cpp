@@ -1,5 +1,6 @@
 #include "WorkflowRun.h"
 
+#include "http/CHttpMgr.h"
 #include "install/CInstallMgr.h"
 #include "install/EventInstallCallBack.h"
 #include "toolkit/core/SNotifyCenter.h"
@@ -19,6 +20,8 @@ CWorkflowRun::CWorkflowRun() : m_pCenter(new SOUI::SNotifyCenter()) {
 }
 
 CWorkflowRun::~CWorkflowRun() {
+    // A statistics post still under way would fire into a deleted centre.
+    SOUI::RunLoopUntil([] { return CHttpMgr::GetRunningCount() == 0; }, 30000);
     Drain();
     m_pCenter->UnregisterEventMap(SOUI::Subscriber(&CWorkflowRun::OnEvent, this));
     delete m_pCenter;
@@ -85,6 +88,9 @@ int EventRow(const CRecordedEvent& ev) {
         {14, 80, -1, L"install_pack_error"},
         {15, 90, 0, L"install_pack_succeed"},
         {16, 100, 0, L"install_pack_succeed"},
+        // A download whose bytes, or pin, could not be trusted.
+        {17, 40, -1, L"down_net_hash_error"},
+        {18, 80, -1, L"down_pack_hash_error"},
     };
     for (const Row& row : kRows) {
         if (ev.nPercent == row.nPercent && ev.nState == row.nState &&

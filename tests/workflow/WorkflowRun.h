@@ -39,7 +39,8 @@ public:
     void Drain();
 
     const std::vector<CRecordedEvent>& Events() const { return m_events; }
-    // The events as rows of the install event table (1..16; 0 for none),
+    // The events as rows of the install event table (1..16, 17 and 18 for
+    // the framework and package that failed verification; 0 for none),
     // with repeated progress rows (4, 10) folded into one.
     std::vector<int> Rows() const;
     bool Finished() const;
