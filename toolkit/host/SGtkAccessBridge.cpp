@@ -41,38 +41,21 @@ G_DEFINE_TYPE_WITH_CODE(SAtkNode, s_atk_node, ATK_TYPE_OBJECT,
 
 // Kinds with the interfaces their role needs, so a client asking a button
 // for a value, or a label for an action, finds none.
-struct SAtkActionNode {
-    SAtkNode parent;
-};
-struct SAtkActionNodeClass {
-    SAtkNodeClass parent_class;
-};
-G_DEFINE_TYPE_WITH_CODE(SAtkActionNode, s_atk_action_node, s_atk_node_get_type(),
-                        G_IMPLEMENT_INTERFACE(ATK_TYPE_ACTION, ActionInit))
-void s_atk_action_node_class_init(SAtkActionNodeClass*) {}
-void s_atk_action_node_init(SAtkActionNode*) {}
+#define S_ATK_NODE_KIND(TypeName, prefix, IFACE_TYPE, IfaceInit)          \
+    struct TypeName {                                                     \
+        SAtkNode parent;                                                  \
+    };                                                                    \
+    struct TypeName##Class {                                              \
+        SAtkNodeClass parent_class;                                       \
+    };                                                                    \
+    G_DEFINE_TYPE_WITH_CODE(TypeName, prefix, s_atk_node_get_type(),      \
+                            G_IMPLEMENT_INTERFACE(IFACE_TYPE, IfaceInit)) \
+    void prefix##_class_init(TypeName##Class*) {}                         \
+    void prefix##_init(TypeName*) {}
 
-struct SAtkValueNode {
-    SAtkNode parent;
-};
-struct SAtkValueNodeClass {
-    SAtkNodeClass parent_class;
-};
-G_DEFINE_TYPE_WITH_CODE(SAtkValueNode, s_atk_value_node, s_atk_node_get_type(),
-                        G_IMPLEMENT_INTERFACE(ATK_TYPE_VALUE, ValueInit))
-void s_atk_value_node_class_init(SAtkValueNodeClass*) {}
-void s_atk_value_node_init(SAtkValueNode*) {}
-
-struct SAtkTextNode {
-    SAtkNode parent;
-};
-struct SAtkTextNodeClass {
-    SAtkNodeClass parent_class;
-};
-G_DEFINE_TYPE_WITH_CODE(SAtkTextNode, s_atk_text_node, s_atk_node_get_type(),
-                        G_IMPLEMENT_INTERFACE(ATK_TYPE_TEXT, TextInit))
-void s_atk_text_node_class_init(SAtkTextNodeClass*) {}
-void s_atk_text_node_init(SAtkTextNode*) {}
+S_ATK_NODE_KIND(SAtkActionNode, s_atk_action_node, ATK_TYPE_ACTION, ActionInit)
+S_ATK_NODE_KIND(SAtkValueNode, s_atk_value_node, ATK_TYPE_VALUE, ValueInit)
+S_ATK_NODE_KIND(SAtkTextNode, s_atk_text_node, ATK_TYPE_TEXT, TextInit)
 
 NodeData* DataOf(gpointer pObj) {
     return reinterpret_cast<SAtkNode*>(pObj)->pData;
