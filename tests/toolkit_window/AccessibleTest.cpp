@@ -208,7 +208,8 @@ TEST(HostAccessible, TheDefaultButtonAndTheDocumentAreMarked) {
     EXPECT_EQ(nDefaults, 1u);
     SHostWnd licence(L"LAYOUT:XML_PROTOCOLDLG_WND");
     ASSERT_TRUE(licence.Create());
-    const HostAccNode* pDoc = Find(licence.GetAccessibleNodes(), HostAccRole::Document, L"");
+    const std::vector<HostAccNode> nodes = licence.GetAccessibleNodes();
+    const HostAccNode* pDoc = Find(nodes, HostAccRole::Document, L"");
     ASSERT_NE(pDoc, nullptr);
     EXPECT_EQ(pDoc->nStates & (kAccReadOnly | kAccMultiLine | kAccFocusable),
               kAccReadOnly | kAccMultiLine | kAccFocusable);
