@@ -139,17 +139,22 @@ TEST_F(MsgBoxDlg, EnterPressesTheFocusedButtonElseConfirm) {
     const Case cases[] = {
         {{kHostKeyReturn}, CMsgBoxDlg::kResultConfirm},
         {{kHostKeyKpEnter}, CMsgBoxDlg::kResultConfirm},
-        // Tab: close, confirm, cancel.
-        {{kHostKeyTab, kHostKeyTab, kHostKeyTab, kHostKeyReturn}, CMsgBoxDlg::kResultCancel},
-        {{kHostKeyTab, kHostKeyReturn}, CMsgBoxDlg::kResultClose},
-        {{kHostKeyLeftTab, kHostKeySpace}, CMsgBoxDlg::kResultCancel},
+        // Tab from confirm: cancel, close, confirm.
+        {{kHostKeyTab, kHostKeyReturn}, CMsgBoxDlg::kResultCancel},
+        {{kHostKeyTab, kHostKeyTab, kHostKeyReturn}, CMsgBoxDlg::kResultClose},
+        {{kHostKeyTab, kHostKeyTab, kHostKeyTab, kHostKeyKpEnter}, CMsgBoxDlg::kResultConfirm},
+        {{kHostKeyLeftTab, kHostKeySpace}, CMsgBoxDlg::kResultClose},
     };
     for (const Case& c : cases) {
         CMsgBoxDlg dlg(L"x", 1);
         SMessageLoop::PostTask([&c] {
             CMsgBoxDlg* pBox = CMsgBoxDlg::GetActive();
             ASSERT_NE(pBox, nullptr);
+            // The box opens with its default button focused (and no ring
+            // until the keyboard is used).
             EXPECT_EQ(pBox->GetDefaultButton(), pBox->FindChildByName(L"btn_confirm"));
+            EXPECT_EQ(pBox->GetFocus(), pBox->GetDefaultButton());
+            EXPECT_EQ(pBox->GetFocusRingWindow(), nullptr);
             for (unsigned nKey : c.keys) {
                 pBox->GetOffscreen()->KeyDown(nKey);
             }
