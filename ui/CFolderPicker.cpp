@@ -7,7 +7,8 @@
 
 bool PickFolderNative(const std::wstring& strPrompt, std::wstring& strFolder) {
     if (!gdk_display_get_default()) {
-        WriteLogA("PickFolderNative::PickFolderNative no display to show the folder chooser on\n");
+        WriteLog(L"%s no display to show the folder chooser on",
+                 L"CFolderPicker::PickFolderNative");
         return false;
     }
     GtkFileChooserNative* pChooser =
@@ -16,11 +17,16 @@ bool PickFolderNative(const std::wstring& strPrompt, std::wstring& strFolder) {
     gtk_file_chooser_set_create_folders(GTK_FILE_CHOOSER(pChooser), TRUE);
     bool bChosen = false;
     if (gtk_native_dialog_run(GTK_NATIVE_DIALOG(pChooser)) == GTK_RESPONSE_ACCEPT) {
+        // A folder outside the file system (a remote location) has no path:
+        // that answer counts as a cancel.
         gchar* pszPath = gtk_file_chooser_get_filename(GTK_FILE_CHOOSER(pChooser));
-        // A folder outside the file system (a remote location) has no path.
-        strFolder = pszPath ? AnsiToWide(pszPath) : std::wstring();
+        if (pszPath && *pszPath) {
+            strFolder = AnsiToWide(pszPath);
+            bChosen = true;
+        } else {
+            WriteLog(L"%s the chosen folder has no local path", L"CFolderPicker::PickFolderNative");
+        }
         g_free(pszPath);
-        bChosen = true;
     }
     g_object_unref(pChooser);
     return bChosen;

@@ -90,7 +90,7 @@ void CMainDlg::OnStart() {
     std::wstring strCommand =
         AnsiToWide(QuoteProgram(WideToAnsi(m_strSelectedDir + L"/Tovadoc.exe")));
     if (!LaunchProcess(strCommand)) {
-        WriteLog(L"CMainDlg::OnStart cannot start [%s]", strCommand.c_str());
+        WriteLog(L"%s cannot start [%s]", L"CMainDlg::OnStart", strCommand.c_str());
     }
     CloseInstaller();
 }

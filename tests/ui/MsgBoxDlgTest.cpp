@@ -66,6 +66,23 @@ TEST_F(MsgBoxDlg, EachButtonEndsWithItsCode) {
     EXPECT_EQ(CMsgBoxDlg::GetActive(), nullptr);
 }
 
+// Escape and the window manager's close are the caption's close, never a
+// confirmation.
+TEST_F(MsgBoxDlg, EscapeAndCloseRequestAreNotAConfirmation) {
+    for (bool bEscape : {true, false}) {
+        CMsgBoxDlg dlg(L"x", 1);
+        SMessageLoop::PostTask([bEscape] {
+            if (CMsgBoxDlg* pBox = CMsgBoxDlg::GetActive()) {
+                if (bEscape)
+                    pBox->GetOffscreen()->KeyDown(kHostKeyEscape);
+                else
+                    pBox->GetOffscreen()->RequestClose();
+            }
+        });
+        EXPECT_EQ(dlg.DoModal(&m_wndMain), CMsgBoxDlg::kResultClose) << bEscape;
+    }
+}
+
 TEST_F(MsgBoxDlg, ButtonSetsByStyle) {
     Run(L"x", 1, L"btn_confirm");
     ASSERT_TRUE(m_view.bShown);

@@ -52,11 +52,6 @@ std::wstring SEdit::GetAccName() const {
     return pContainer && !strTip.empty() ? pContainer->TranslateText(strTip) : strTip;
 }
 
-void SEdit::SetCaret(size_t nCaret) {
-    m_nCaret = std::min(nCaret, m_strText.size());
-    Invalidate();
-}
-
 bool SEdit::OnKeyDown(unsigned nKeyval, unsigned nModifiers) {
     if (IsDisabled(true) || (nModifiers & (kHostModControl | kHostModAlt))) {
         return false;

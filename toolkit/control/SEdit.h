@@ -23,8 +23,6 @@ public:
     void OnLButtonDown(CPoint pt) override;
     void OnSetFocus() override;
 
-    size_t GetCaret() const { return m_nCaret; }
-    void SetCaret(size_t nCaret);
     // Creates, moves, shows or hides the native overlay to match the window.
     void SyncNative(IHostBackend* pBackend);
     int GetNativeId() const { return m_nNativeId; }

@@ -21,7 +21,6 @@ public:
     bool SetValue(int nValue);
     int GetValue() const { return m_nValue; }
     void SetRange(int nMin, int nMax);
-    void GetRange(int* pMin, int* pMax) const;
     // The filled part of the window.
     CRect GetFillRect() const;
 

@@ -28,7 +28,6 @@ public:
                       bool bLoading = false) override;
     // Replaces the document with RTF text; false when it is not RTF.
     bool SetRtf(std::string_view strRtf);
-    const SRtfDocument& GetDocument() const { return m_doc; }
     std::wstring GetWindowText(bool bRaw = false) const override;
 
     int GetScrollPos() const { return m_nScrollPos; }

@@ -65,15 +65,6 @@ SWindow* SWindow::InsertChild(std::unique_ptr<SWindow> pChild) {
     return m_children.back().get();
 }
 
-void SWindow::DestroyChild(SWindow* pChild) {
-    auto it = std::find_if(m_children.begin(), m_children.end(),
-                           [pChild](const auto& p) { return p.get() == pChild; });
-    if (it != m_children.end()) {
-        m_children.erase(it);
-        RequestRelayout();
-    }
-}
-
 SWindow* SWindow::GetPrevSibling() const {
     if (!m_pParent) {
         return nullptr;

@@ -43,7 +43,6 @@ public:
     size_t GetChildrenCount() const { return m_children.size(); }
     SWindow* GetChild(size_t nIndex) const;
     SWindow* InsertChild(std::unique_ptr<SWindow> pChild);
-    void DestroyChild(SWindow* pChild);
     SWindow* GetPrevSibling() const;
     SWindow* GetRoot();
     ISwndContainer* GetContainer() const;
