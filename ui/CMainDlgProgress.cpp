@@ -31,7 +31,8 @@ void CMainDlg::OnInstallCallback(EventInstallCallBack* pEvt) {
     // The notification centre owns the event and releases it after delivery.
     m_nTargetPercent = pEvt->nPercent;
     if (m_pTxtInstallStatus) {
-        m_pTxtInstallStatus->SetWindowText(Tr(pEvt->strMessage, L"msg_tip"));
+        m_pTxtInstallStatus->SetWindowText(InstallStatusText(pEvt->strMessage, pEvt->nState < 0,
+                                                             pEvt->strReason, pEvt->nReasonValue));
     }
     WakeProgressTimer();
 }

@@ -144,3 +144,40 @@ TEST_F(MsgBoxDlg, ShowMsgBoxIsModalOverItsParent) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(MsgBoxDlg, EnterPressesTheFocusedButtonElseConfirm) {
+    // The keys a user presses, and the button Enter ends up pressing.
+    struct Case {
+        std::vector<unsigned> keys;
+        int nResult;
+    };
+    const Case cases[] = {
+        {{kHostKeyReturn}, CMsgBoxDlg::kResultConfirm},
+        {{kHostKeyKpEnter}, CMsgBoxDlg::kResultConfirm},
+        // Tab from confirm: cancel, close, confirm.
+        {{kHostKeyTab, kHostKeyReturn}, CMsgBoxDlg::kResultCancel},
+        {{kHostKeyTab, kHostKeyTab, kHostKeyReturn}, CMsgBoxDlg::kResultClose},
+        {{kHostKeyTab, kHostKeyTab, kHostKeyTab, kHostKeyKpEnter}, CMsgBoxDlg::kResultConfirm},
+        {{kHostKeyLeftTab, kHostKeySpace}, CMsgBoxDlg::kResultClose},
+    };
+    for (const Case& c : cases) {
+        CMsgBoxDlg dlg(L"x", 1);
+        SMessageLoop::PostTask([&c] {
+            CMsgBoxDlg* pBox = CMsgBoxDlg::GetActive();
+            ASSERT_NE(pBox, nullptr);
+            // The box opens with its default button focused (and no ring
+            // until the keyboard is used).
+            EXPECT_EQ(pBox->GetDefaultButton(), pBox->FindChildByName(L"btn_confirm"));
+            EXPECT_EQ(pBox->GetFocus(), pBox->GetDefaultButton());
+            EXPECT_EQ(pBox->GetFocusRingWindow(), nullptr);
+            for (unsigned nKey : c.keys) {
+                pBox->GetOffscreen()->KeyDown(nKey);
+            }
+        });
+        EXPECT_EQ(dlg.DoModal(&m_wndMain), c.nResult) << c.keys.size() << " keys";
+    }
+}
+
+}  // namespace

@@ -142,7 +142,7 @@ TEST_F(ProgressPage, StepTimerSleepsAtTheTargetAndWakesOnTheNextEvent) {
     EXPECT_EQ(m_pDlg->GetShownPercent(), 60);
 }
 
-TEST_F(ProgressPage, EnglishStatusTextsAndLiteralChineseStages) {
+TEST_F(ProgressPage, EnglishStatusTextsIncludingTheWorkersStageTexts) {
     UiEnv().SetLanguage(PreviewLang::English);
     m_pDlg->Scripted().bNetPresent = true;
     m_pDlg->Scripted().bPackInstallOk = false;
@@ -150,8 +150,8 @@ TEST_F(ProgressPage, EnglishStatusTextsAndLiteralChineseStages) {
     StartInstall();
     ASSERT_TRUE(RunLoopUntil([&] { return m_pDlg->Scripted().bReachedBlock.load(); }, 30000));
     ASSERT_TRUE(RunLoopUntil([&] { return m_pCenter->GetPendingCount() == 0; }, 30000));
-    // The worker's own progress texts have no entry and show as they are.
-    EXPECT_EQ(Status(), L"正在下载安装包...");
+    // The worker's own stage texts are keys with English entries too.
+    EXPECT_EQ(Status(), L"Downloading the installation package...");
     Fire(80, -1, L"install_pack_error");
     ASSERT_TRUE(RunLoopUntil([&] { return m_pDlg->GetShownPercent() == 80; }, 30000));
     EXPECT_EQ(Status(), L"Install failure");

@@ -46,6 +46,12 @@ std::wstring SEdit::GetWindowText(bool) const {
     return m_strText;
 }
 
+std::wstring SEdit::GetAccName() const {
+    std::wstring strTip = GetAttribute(L"tip");
+    ISwndContainer* pContainer = GetContainer();
+    return pContainer && !strTip.empty() ? pContainer->TranslateText(strTip) : strTip;
+}
+
 bool SEdit::OnKeyDown(unsigned nKeyval, unsigned nModifiers) {
     if (IsDisabled(true) || (nModifiers & (kHostModControl | kHostModAlt))) {
         return false;

@@ -7,11 +7,13 @@ namespace SOUI {
 // the backend lays a native entry over the window, which then owns typing
 // and reports its text back.
 class SEdit : public SWindow {
-    // The native entry shows its own caret and focus.
-    bool DrawsFocusRing() const override { return false; }
-
 public:
     SOUI_CLASS_NAME(L"edit")
+    // What the user typed scrolls; it never shrinks.
+    bool IsTextFitted() const override { return false; }
+    HostAccRole GetAccRole() const override { return HostAccRole::Entry; }
+    // The field is named by its tool tip; its text is what it holds.
+    std::wstring GetAccName() const override;
     SEdit();
     ~SEdit() override;
     void SetWindowText(const std::wstring& strText) override;

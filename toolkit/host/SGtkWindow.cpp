@@ -5,6 +5,7 @@
 #endif
 
 #include "platform/WriteLog.h"
+#include "toolkit/host/SGtkAccessBridge.h"
 #include "toolkit/host/SGtkEdit.h"
 #include "toolkit/host/SGtkScreen.h"
 #include "toolkit/host/SGtkText.h"
@@ -66,7 +67,8 @@ bool SGtkWindow::Create(const std::wstring& strTitle, int cx, int cy, SGtkWindow
     if (pOwner && pOwner->m_pWindow)
         gtk_window_set_transient_for(pWin, GTK_WINDOW(pOwner->m_pWindow));
 
-    m_pFixed = gtk_fixed_new();
+    // A GtkFixed whose accessible object can speak for the drawn controls.
+    m_pFixed = SGtkAccessCanvasNew();
     gtk_container_add(GTK_CONTAINER(m_pWindow), m_pFixed);
     gtk_widget_show(m_pFixed);
 
@@ -88,6 +90,8 @@ bool SGtkWindow::Create(const std::wstring& strTitle, int cx, int cy, SGtkWindow
     g_signal_connect(m_pWindow, "focus-in-event", G_CALLBACK(OnFocusChange), this);
     g_signal_connect(m_pWindow, "focus-out-event", G_CALLBACK(OnFocusChange), this);
     g_signal_connect(m_pWindow, "destroy", G_CALLBACK(OnDestroy), this);
+    gtk_widget_set_has_tooltip(m_pWindow, TRUE);
+    g_signal_connect(m_pWindow, "query-tooltip", G_CALLBACK(OnQueryTooltip), this);
     gtk_widget_realize(m_pWindow);
     return true;
 }
@@ -369,6 +373,9 @@ gboolean SGtkWindow::OnButton(GtkWidget* pWidget, GdkEventButton* pEvent, gpoint
                                       pEvent->button, 0, pEvent->state);
     if (action == ISGtkWindowListener::MouseUp)
         pSelf->m_nPressButton = 0;
+    // A press puts the tool tip away; the model says when it may come back.
+    else if (pSelf->m_pWindow)
+        gtk_widget_trigger_tooltip_query(pSelf->m_pWindow);
     return TRUE;
 }
 
@@ -470,6 +477,19 @@ gboolean SGtkWindow::OnWindowState(GtkWidget*, GdkEventWindowState* pEvent, gpoi
 gboolean SGtkWindow::OnFocusChange(GtkWidget*, GdkEventFocus* pEvent, gpointer pThis) {
     static_cast<SGtkWindow*>(pThis)->m_pListener->OnNativeFocus(pEvent->in != 0);
     return FALSE;
+}
+
+gboolean SGtkWindow::OnQueryTooltip(GtkWidget*, gint x, gint y, gboolean bKeyboard,
+                                    GtkTooltip* pTooltip, gpointer pThis) {
+    std::wstring strTip;
+    GdkRectangle rcArea{0, 0, 0, 0};
+    if (!static_cast<SGtkWindow*>(pThis)->m_pListener->OnNativeQueryTooltip(x, y, bKeyboard != 0,
+                                                                            strTip, rcArea))
+        return FALSE;
+    gtk_tooltip_set_text(pTooltip, GtkTextFromWide(strTip).c_str());
+    // Moving within the area keeps the tip; leaving it asks again.
+    gtk_tooltip_set_tip_area(pTooltip, &rcArea);
+    return TRUE;
 }
 
 void SGtkWindow::OnDestroy(GtkWidget*, gpointer pThis) {

@@ -13,6 +13,13 @@ int SHostDialog::DoModal(SHostWnd* pParent) {
     m_nRetCode = IDCANCEL;
     m_bModal = true;
     SendMessage(WM_INITDIALOG);
+    // As on any desktop, a dialog opens with its default button focused:
+    // Enter presses it, and a screen reader starts there.
+    if (!GetFocus()) {
+        if (SWindow* pDefault = GetDefaultButton()) {
+            SetFocus(pDefault);
+        }
+    }
     int nCode = m_nRetCode;
     // An init handler may end the dialog before it ever shows.
     if (m_bModal && IsWindow()) {

@@ -128,7 +128,8 @@ void SRenderTargetCairo::DrawText(const std::wstring& strText, const CRect& rc, 
     SFontCairo* pCairoFont = m_pFactory->ToCairoFont(pFont);
     bool bWidthSet =
         (!(uFormat & DT_SINGLELINE) && (uFormat & DT_WORDBREAK)) || (uFormat & DT_END_ELLIPSIS);
-    STextLayout layout(m_cr, strText, *pCairoFont, uFormat, bWidthSet ? rc.Width() : -1);
+    STextLayout layout(m_cr, strText, *pCairoFont, uFormat, bWidthSet ? rc.Width() : -1,
+                       rc.Height());
     CSize sz = layout.GetPixelSize();
     double x = rc.left;
     if (!bWidthSet || rc.Width() <= 0) {
