@@ -35,14 +35,15 @@ namespace {
 // shows its key.
 void InstallTranslation(ComponentLoader& loader, SApplication& app, ITranslatorMgr** ppTrMgr) {
     if (!loader.LoadTranslatorManager(ppTrMgr)) {
-        WriteLogA("main: no translator module; texts show their keys\n");
+        WriteLog(L"%s no translator module; texts show their keys", L"main::InstallTranslation");
         return;
     }
     app.SetTranslator(*ppTrMgr);
     const uint32_t nLanguage = ReadLanguage(GetInstallIniPath());
     const wchar_t* pszTable = nLanguage == 1 ? L"lang_cn" : nLanguage == 2 ? L"lang_en" : nullptr;
     if (!pszTable) {
-        WriteLogA("main: language %u has no table; texts show their keys\n", nLanguage);
+        WriteLog(L"%s language %u has no table; texts show their keys", L"main::InstallTranslation",
+                 nLanguage);
         return;
     }
     pugi::xml_document doc;
@@ -55,7 +56,7 @@ void InstallTranslation(ComponentLoader& loader, SApplication& app, ITranslatorM
     }
     pugi::xml_node xmlLang = doc.child("language");
     if (!pTr->Load(&xmlLang, LD_XML) || !(*ppTrMgr)->InstallTranslator(pTr)) {
-        WriteLog(L"main: translation table [%s] not installed", pszTable);
+        WriteLog(L"%s translation table [%s] not installed", L"main::InstallTranslation", pszTable);
     }
     pTr->Release();
 }
@@ -68,7 +69,7 @@ IResProvider* CreateOwnResources() {
     if (pRes && pRes->Init(reinterpret_cast<uintptr_t>(&TovadocResources()), 0)) {
         return pRes;
     }
-    WriteLogA("main: the installer's resources cannot be opened\n");
+    WriteLog(L"%s the installer's resources cannot be opened", L"main::CreateOwnResources");
     if (pRes) {
         pRes->Release();
     }
@@ -133,7 +134,7 @@ int RunInstaller(ComponentLoader& loader, IRenderFactory* pRender) {
                 g_source_remove(nId);
             }
         } else {
-            WriteLogA("main: the main window cannot be created\n");
+            WriteLog(L"%s the main window cannot be created", L"main::RunInstaller");
         }
     }
     // The worker went with the window; the statistics post may still run.
@@ -151,7 +152,7 @@ int RunInstaller(ComponentLoader& loader, IRenderFactory* pRender) {
 
 int main() {
     if (!ClusterCurl::globalInit()) {
-        WriteLogA("main: libcurl set-up failed; downloads will fail\n");
+        WriteLog(L"%s libcurl set-up failed; downloads will fail", L"main::main");
     }
     // Opens the display first: without one the user is told and nothing else starts.
     if (!InstallGtkHost()) {
@@ -162,7 +163,7 @@ int main() {
     // A relative install folder means one in the installer's own folder.
     const std::string strExeDir = WideToAnsi(GetExeDirectory());
     if (chdir(strExeDir.c_str()) != 0) {
-        WriteLogA("main: cannot change into [%s]\n", strExeDir.c_str());
+        WriteLog(L"%s cannot change into [%s]", L"main::main", AnsiToWide(strExeDir).c_str());
     }
     IRenderFactory* pRender = nullptr;
     IImgDecoderFactory* pDecoder = nullptr;

@@ -3,9 +3,18 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "http/CSha256Pipe.h"
+
+namespace {
+
+// Large enough that writes and hand-overs are few, small enough to stay a
+// minor part of the process's memory.
+constexpr size_t kBlockBytes = 512 * 1024;
+
+}  // namespace
 
 CPartialFile::CPartialFile() = default;
 
@@ -21,33 +30,48 @@ bool CPartialFile::Open(const std::string& strPath, bool bHash, int& nErr) {
         return false;
     }
     m_nSize = 0;
+    m_block.clear();
+    m_block.reserve(kBlockBytes);
     m_pHash.reset(bHash ? new CSha256Pipe : nullptr);
     return true;
 }
 
 bool CPartialFile::Append(const char* pData, size_t nBytes, int& nErr) {
-    const char* p = pData;
-    size_t nLeft = nBytes;
+    while (nBytes > 0) {
+        const size_t nTake = std::min(nBytes, kBlockBytes - m_block.size());
+        m_block.insert(m_block.end(), pData, pData + nTake);
+        m_nSize += static_cast<int64_t>(nTake);
+        pData += nTake;
+        nBytes -= nTake;
+        if (m_block.size() == kBlockBytes && !Flush(nErr))
+            return false;
+    }
+    return true;
+}
+
+bool CPartialFile::Flush(int& nErr) {
+    const char* p = m_block.data();
+    size_t nLeft = m_block.size();
     while (nLeft > 0) {
         ssize_t n = write(m_nFd, p, nLeft);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0) {
-            // A short write that made no progress is the file system saying no.
+            // A write that makes no progress is the file system saying no.
             nErr = n < 0 ? errno : ENOSPC;
-            m_nSize += p - pData;
             return false;
         }
         p += n;
         nLeft -= static_cast<size_t>(n);
     }
-    m_nSize += static_cast<int64_t>(nBytes);
     if (m_pHash)
-        m_pHash->Write(pData, nBytes);
+        m_pHash->Take(m_block);
+    m_block.clear();
     return true;
 }
 
 bool CPartialFile::Restart(int& nErr) {
+    m_block.clear();
     if (ftruncate(m_nFd, 0) != 0 || lseek(m_nFd, 0, SEEK_SET) != 0) {
         nErr = errno;
         return false;
@@ -61,10 +85,13 @@ bool CPartialFile::Restart(int& nErr) {
 int CPartialFile::Close() {
     if (m_nFd < 0)
         return 0;
-    int nErr = close(m_nFd) == 0 ? 0 : errno;
+    int nErr = 0;
+    if (!Flush(nErr))
+        m_block.clear();
+    if (close(m_nFd) != 0 && nErr == 0 && errno != EINTR)
+        nErr = errno;  // EINTR leaves the descriptor closed on Linux
     m_nFd = -1;
-    // EINTR leaves the descriptor closed on Linux: nothing to retry.
-    return nErr == EINTR ? 0 : nErr;
+    return nErr;
 }
 
 std::string CPartialFile::FinishSha256() {

@@ -1,19 +1,16 @@
 #include "http/CSha256Pipe.h"
 
-#include <algorithm>
 #include <system_error>
 
 #include "platform/WriteLog.h"
 
 namespace {
 
-constexpr size_t kBufferBytes = 256 * 1024;
-constexpr size_t kMaxQueued = 8;
+constexpr size_t kMaxQueued = 3;
 
 }  // namespace
 
 CSha256Pipe::CSha256Pipe() {
-    m_current.reserve(kBufferBytes);
     try {
         m_thread = std::thread([this] { Run(); });
     } catch (const std::system_error& e) {
@@ -51,33 +48,24 @@ void CSha256Pipe::Run() {
     }
 }
 
-void CSha256Pipe::Write(const char* pData, size_t nBytes) {
+void CSha256Pipe::Take(std::vector<char>& buffer) {
+    const size_t nCapacity = buffer.capacity();
     if (!m_thread.joinable()) {
-        m_hash.Update(pData, nBytes);
+        m_hash.Update(buffer.data(), buffer.size());
+        buffer.clear();
         return;
     }
-    while (nBytes > 0) {
-        size_t nTake = std::min(nBytes, kBufferBytes - m_current.size());
-        m_current.insert(m_current.end(), pData, pData + nTake);
-        pData += nTake;
-        nBytes -= nTake;
-        if (m_current.size() == kBufferBytes) {
-            std::unique_lock<std::mutex> lock(m_mutex);
-            QueueCurrent(lock);
-        }
-    }
-}
-
-void CSha256Pipe::QueueCurrent(std::unique_lock<std::mutex>& lock) {
+    std::unique_lock<std::mutex> lock(m_mutex);
     m_changed.wait(lock, [this] { return m_queue.size() < kMaxQueued; });
-    m_queue.push_back(std::move(m_current));
+    m_queue.push_back(std::move(buffer));
     if (m_spare.empty()) {
-        m_current = std::vector<char>();
-        m_current.reserve(kBufferBytes);
+        buffer = std::vector<char>();
+        buffer.reserve(nCapacity);
     } else {
-        m_current = std::move(m_spare.back());
+        buffer = std::move(m_spare.back());
         m_spare.pop_back();
     }
+    lock.unlock();
     m_changed.notify_all();
 }
 
@@ -97,15 +85,12 @@ void CSha256Pipe::Restart() {
         }
         WaitIdle(lock);
     }
-    m_current.clear();
     m_hash.Reset();
 }
 
 std::string CSha256Pipe::Finish() {
     if (m_thread.joinable()) {
         std::unique_lock<std::mutex> lock(m_mutex);
-        if (!m_current.empty())
-            QueueCurrent(lock);
         WaitIdle(lock);
     }
     return m_hash.FinishHex();

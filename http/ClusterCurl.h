@@ -3,7 +3,6 @@
 #include <sys/types.h>
 
 #include <atomic>
-#include <cstdio>
 #include <string>
 
 #include "http/AppExit.h"
@@ -20,8 +19,9 @@ class CPartialFile;
 // Result codes: 200 success (libcurl completed the transfer and the status
 // is 200); an HTTP error status (400 and up) as received; the CURLcode when
 // libcurl failed otherwise (7 refused, 28 time-out, 47 too many redirects,
-// 60 untrusted certificate, 23 write error); -1 / -2 the client's own
-// failures. A cancelled token gives CURLE_ABORTED_BY_CALLBACK (42).
+// 60 untrusted certificate, 23 write error or full disk); -1 / -2 the
+// client's own failures (a hash mismatch or an unusable pin among them). A
+// cancelled token gives CURLE_ABORTED_BY_CALLBACK (42).
 //
 // A download keeps the file it replaces until the new one is complete and,
 // when a SHA-256 is expected, verified. With m_nRetries it tries again after

@@ -224,11 +224,19 @@ CurlResult ClusterCurl::transferAttempt(long long nTimeoutMs) {
     m_nWriteErrno = 0;
 
     CurlResult result = performAndCollect(m_nResumeFrom > 0);
+    // Every byte received must be in the file before it counts, or is resumed from.
+    int nFlushErr = 0;
+    if (!m_pFile->Flush(nFlushErr) && result.eFailure != TransferFailure::Cancelled) {
+        m_nWriteErrno = nFlushErr;
+        result = {CURLE_WRITE_ERROR, curl_easy_strerror(CURLE_WRITE_ERROR), TransferFailure::Other};
+        WriteLogA("curl send msg error: pRes=%s, lResCode=%ld \n", result.strMsg.c_str(),
+                  result.lResCode);
+    }
     // An empty body never reaches the writer, but still replaces the file.
     if (result.lResCode == 200 && !m_bBodyStarted && !startBody())
         result = {CURLE_WRITE_ERROR, curl_easy_strerror(CURLE_WRITE_ERROR), TransferFailure::Other};
-    if (result.lResCode == CURLE_WRITE_ERROR && !m_bRangeRefused)
-        result.eFailure = LocalFailure(m_nWriteErrno);
+    if (result.lResCode == CURLE_WRITE_ERROR)
+        result.eFailure = m_bRangeRefused ? TransferFailure::Other : LocalFailure(m_nWriteErrno);
 
     if (m_nResumeFrom > 0) {
         curl_easy_setopt(m_pCurl, CURLOPT_RANGE, nullptr);

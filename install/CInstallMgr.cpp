@@ -91,7 +91,7 @@ std::wstring CInstallMgr::GetPackagePath() const {
 bool CInstallMgr::HasUsablePackage() const {
     const ExistingFile eFound =
         CheckExistingFile(GetPackagePath(), ReadInstallPackSha256(GetInstallIniPath(m_strExeDir)),
-                          L"CInstallMgr::IntallSoftware");
+                          L"CInstallMgr::IntallSoftware", &m_cancel);
     return eFound == ExistingFile::Unpinned || eFound == ExistingFile::Matches;
 }
 

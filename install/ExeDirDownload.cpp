@@ -51,7 +51,7 @@ std::wstring ChooseNetSha256(int nOsKind, const std::wstring& strIniPath) {
 }
 
 ExistingFile CheckExistingFile(const std::wstring& strPath, const std::wstring& strSha256,
-                               const wchar_t* szCaller) {
+                               const wchar_t* szCaller, const CCancelToken* pCancel) {
     const std::string strNarrow = WideToAnsi(strPath);
     if (access(strNarrow.c_str(), F_OK) != 0)
         return ExistingFile::Absent;
@@ -64,7 +64,7 @@ ExistingFile CheckExistingFile(const std::wstring& strPath, const std::wstring& 
     }
     std::string strGot;
     int nErr = 0;
-    if (!CSha256::HashFile(strNarrow, strGot, nErr)) {
+    if (!CSha256::HashFile(strNarrow, strGot, nErr, pCancel)) {
         WriteLog(L"%s [%s] not used: unreadable errno=[%d]", szCaller, strPath.c_str(), nErr);
         return ExistingFile::Unverified;
     }

@@ -3,6 +3,7 @@
 
 #include "http/CurlResult.h"
 
+class CCancelToken;
 class CInstallMgr;
 
 // Downloads into the installer's own folder, where the framework installer
@@ -33,5 +34,6 @@ enum class ExistingFile {
     Removed,     // it did not match, so it was deleted
     Unverified,  // there, but the pin is unusable or the file unreadable: not used
 };
+// Hashing stops (Unverified) once pCancel is set.
 ExistingFile CheckExistingFile(const std::wstring& strPath, const std::wstring& strSha256,
-                               const wchar_t* szCaller);
+                               const wchar_t* szCaller, const CCancelToken* pCancel);

@@ -1,6 +1,8 @@
 #include "install/InstallerRun.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 
@@ -30,17 +32,23 @@ std::string BuildPackCommandLine(const std::wstring& strPackagePath,
 }
 
 bool MarkExecutable(const std::wstring& strPath) {
-    const std::string strNarrow = WideToAnsi(strPath);
+    // The installer's folder may be writable by others: a link planted at
+    // the name must not make root change the mode of the file it names.
+    const int fd = open(WideToAnsi(strPath).c_str(),
+                        O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        WriteLog(L"%s [%s] errno=[%d]", L"InstallerRun::MarkExecutable", strPath.c_str(), errno);
+        return false;
+    }
     struct stat st {};
-    if (stat(strNarrow.c_str(), &st) != 0) {
-        WriteLog(L"%s [%s] errno=[%d]", L"InstallSteps::MarkExecutable", strPath.c_str(), errno);
-        return false;
-    }
+    bool bOk = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
     const mode_t mode = (st.st_mode | S_IXUSR | S_IXGRP | S_IXOTH) & 07777;
-    if (mode != (st.st_mode & 07777) && chmod(strNarrow.c_str(), mode) != 0) {
-        WriteLog(L"%s chmod [%s] errno=[%d]", L"InstallSteps::MarkExecutable", strPath.c_str(),
-                 errno);
-        return false;
+    if (bOk && mode != (st.st_mode & 07777))
+        bOk = fchmod(fd, mode) == 0;
+    if (!bOk) {
+        WriteLog(L"%s cannot make [%s] executable errno=[%d]", L"InstallerRun::MarkExecutable",
+                 strPath.c_str(), errno);
     }
-    return true;
+    close(fd);
+    return bOk;
 }

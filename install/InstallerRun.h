@@ -21,5 +21,6 @@ std::string BuildPackCommandLine(const std::wstring& strPackagePath,
                                  const std::wstring& strInstallDir);
 
 // Adds execute permission (downloads arrive without it). False, with a log
-// line, when the file is missing or cannot be changed.
+// line, when the file is missing, is no regular file (a symbolic link is
+// never followed) or cannot be changed.
 bool MarkExecutable(const std::wstring& strPath);

@@ -20,8 +20,8 @@ bool CInstallMgr::DownNetFile() {
     const int nOsKind = GetOsKind();
     const std::wstring strSha256 = ChooseNetSha256(nOsKind, strIni);
     // Only a pinned installer from an earlier run can be trusted again.
-    if (CheckExistingFile(m_strExeDir + L"/" + kNetFileName, strSha256,
-                          L"CInstallMgr::DownNetFile") == ExistingFile::Matches) {
+    if (CheckExistingFile(m_strExeDir + L"/" + kNetFileName, strSha256, L"CInstallMgr::DownNetFile",
+                          &m_cancel) == ExistingFile::Matches) {
         WriteLog(L"%s success 下载net包成功", L"CInstallMgr::DownNetFile");
         return true;
     }

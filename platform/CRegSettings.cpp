@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "platform/TextConvert.h"
 #include "platform/WriteLog.h"
 
 namespace {
@@ -19,39 +20,21 @@ const wchar_t kNetSetupKey[] = L"Software\\Microsoft\\NET Framework Setup\\NDP";
 // Registry names are limited to 255 characters; the enumeration buffer holds 260.
 const size_t kMaxKeyName = 259;
 
-std::string ToUtf8(const std::wstring& strText) {
-    std::string out;
-    gchar* p = g_ucs4_to_utf8(reinterpret_cast<const gunichar*>(strText.c_str()),
-                              static_cast<glong>(strText.size()), nullptr, nullptr, nullptr);
-    if (p) {
-        out = p;
-        g_free(p);
-    }
-    return out;
-}
-
-bool ToWide(const char* szText, std::wstring& strOut) {
-    glong n = 0;
-    gunichar* p = g_utf8_to_ucs4(szText, -1, nullptr, &n, nullptr);
-    if (!p)
-        return false;
-    strOut.assign(reinterpret_cast<const wchar_t*>(p), static_cast<size_t>(n));
-    g_free(p);
-    return true;
-}
+constexpr int kOpenKeyFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 
 // The registry compares names in upper case, which also fixes its order
-// ("_x" after "Z").
-std::string FoldCase(const std::string& strName) {
-    gchar* p = g_utf8_strup(strName.c_str(), -1);
-    std::string out = p ? p : strName;
-    g_free(p);
-    return out;
+// ("_x" after "Z"). Bytes of a name that is no UTF-8 stay as they are.
+std::wstring FoldCase(const std::string& strName) {
+    std::wstring folded = AnsiToWide(strName);
+    for (wchar_t& ch : folded)
+        ch = static_cast<wchar_t>(g_unichar_toupper(static_cast<gunichar>(ch)));
+    return folded;
 }
 
-bool IsFolder(const std::string& strPath) {
+// A real folder, not a link to one.
+bool IsKeyFolder(int nDirFd, const char* pszName) {
     struct stat st {};
-    return stat(strPath.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    return fstatat(nDirFd, pszName, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
 }
 
 // Names of the sub-folders of an open folder, sorted case-insensitively.
@@ -68,52 +51,48 @@ std::vector<std::string> ListSubFolders(int nDirFd) {
     rewinddir(dir);
     while (dirent* entry = readdir(dir)) {
         std::string name = entry->d_name;
-        if (name == "." || name == "..")
-            continue;
-        struct stat st {};
-        if (fstatat(nDirFd, entry->d_name, &st, 0) != 0 || !S_ISDIR(st.st_mode))
+        if (name == "." || name == ".." || !IsKeyFolder(nDirFd, entry->d_name))
             continue;
         names.push_back(name);
     }
     closedir(dir);
-    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-        std::string fa = FoldCase(a), fb = FoldCase(b);
-        return fa != fb ? fa < fb : a < b;
-    });
+    std::vector<std::pair<std::wstring, std::string>> keyed;
+    for (std::string& name : names)
+        keyed.emplace_back(FoldCase(name), std::move(name));
+    std::sort(keyed.begin(), keyed.end());
+    names.clear();
+    for (auto& [folded, name] : keyed)
+        names.push_back(std::move(name));
     return names;
 }
 
-// Child folder of strDir whose name equals strName ignoring case; an exact
-// match wins over other spellings.
-bool FindChild(const std::string& strDir, const std::string& strName, std::string& strFound) {
-    if (IsFolder(strDir + "/" + strName)) {
+// The child key whose name equals strName ignoring case, opened; an exact
+// match wins over other spellings. -1 when there is none.
+int OpenChildKey(int nDirFd, const std::string& strName, std::string& strFound) {
+    if (IsKeyFolder(nDirFd, strName.c_str())) {
         strFound = strName;
-        return true;
+    } else {
+        const std::wstring folded = FoldCase(strName);
+        std::vector<std::string> names = ListSubFolders(nDirFd);
+        auto it = std::find_if(names.begin(), names.end(),
+                               [&](const std::string& name) { return FoldCase(name) == folded; });
+        if (it == names.end())
+            return -1;
+        strFound = *it;
     }
-    int fd = open(strDir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    std::string folded = FoldCase(strName);
-    bool bFound = false;
-    for (const std::string& name : ListSubFolders(fd)) {
-        if (FoldCase(name) == folded) {
-            strFound = name;
-            bFound = true;
-            break;
-        }
-    }
-    close(fd);
-    return bFound;
+    return openat(nDirFd, strFound.c_str(), kOpenKeyFlags);
+}
+
+bool IsValidKeyName(const std::wstring& strPart) {
+    return strPart != L"." && strPart != L".." && strPart.find(L'/') == std::wstring::npos &&
+           strPart.find(L'\0') == std::wstring::npos;
 }
 
 }  // namespace
 
 CRegSettings::CRegSettings(bool bWow64Key) : m_bWow64Key(bWow64Key) {
-    Open(kNetSetupKey);
-}
-
-CRegSettings::CRegSettings(const std::wstring& strSubKey, bool bWow64Key) : m_bWow64Key(bWow64Key) {
-    Open(strSubKey);
+    std::string strPath;
+    m_nKey = OpenKeyFolder(kNetSetupKey, false, strPath);
 }
 
 CRegSettings::~CRegSettings() {
@@ -121,23 +100,11 @@ CRegSettings::~CRegSettings() {
         close(m_nKey);
 }
 
-void CRegSettings::Open(const std::wstring& strSubKey) {
-    // Read-only in any case; m_bWriteAccess stays off as the installer wants it.
-    std::string strPath;
-    if (!ResolveKeyPath(strSubKey, false, strPath))
-        return;
-    m_nKey = open(strPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-}
-
 bool CRegSettings::EnumSubKeys(std::vector<std::wstring>& vecNames) {
     if (m_nKey < 0)
         return false;
     for (const std::string& name : ListSubFolders(m_nKey)) {
-        std::wstring wide;
-        if (!ToWide(name.c_str(), wide)) {
-            WriteLog(L"%s skipped a key name that is not UTF-8", L"CRegSettings::EnumSubKeys");
-            continue;
-        }
+        std::wstring wide = AnsiToWide(name);
         if (wide.size() > kMaxKeyName) {
             WriteLog(L"%s skipped a key name of %d characters", L"CRegSettings::EnumSubKeys",
                      static_cast<int>(wide.size()));
@@ -158,16 +125,18 @@ std::string CRegSettings::GetHiveRoot() {
 
 bool CRegSettings::ResolveKeyPath(const std::wstring& strSubKey, bool bCreate,
                                   std::string& strPath) {
-    std::string path = GetHiveRoot();
-    if (bCreate) {
-        if (g_mkdir_with_parents(path.c_str(), 0755) != 0) {
-            WriteLog(L"%s cannot create the hive errno=[%d]", L"CRegSettings::ResolveKeyPath",
-                     errno);
-            return false;
-        }
-    } else if (!IsFolder(path)) {
+    std::string path;
+    int fd = OpenKeyFolder(strSubKey, bCreate, path);
+    if (fd < 0)
         return false;
-    }
+    close(fd);
+    strPath = path;
+    return true;
+}
+
+int CRegSettings::OpenKeyFolder(const std::wstring& strSubKey, bool bCreate, std::string& strPath) {
+    // Every part is checked before anything is created.
+    std::vector<std::wstring> parts;
     size_t pos = 0;
     while (pos <= strSubKey.size()) {
         size_t end = strSubKey.find(L'\\', pos);
@@ -177,26 +146,41 @@ bool CRegSettings::ResolveKeyPath(const std::wstring& strSubKey, bool bCreate,
         pos = end + 1;
         if (part.empty())
             continue;  // doubled or trailing separators
-        std::string name = ToUtf8(part);
-        if (name.empty() || name == "." || name == ".." || name.find('/') != std::string::npos) {
-            WriteLog(L"%s invalid key name [%s]", L"CRegSettings::ResolveKeyPath", part.c_str());
-            return false;
+        if (!IsValidKeyName(part)) {
+            WriteLog(L"%s invalid key name [%s]", L"CRegSettings::OpenKeyFolder", part.c_str());
+            return -1;
         }
+        parts.push_back(std::move(part));
+    }
+    std::string path = GetHiveRoot();
+    if (bCreate && g_mkdir_with_parents(path.c_str(), 0755) != 0) {
+        WriteLog(L"%s cannot create the hive errno=[%d]", L"CRegSettings::OpenKeyFolder", errno);
+        return -1;
+    }
+    // The hive's own folder may be a link (a distribution's choice); below
+    // it, nothing is followed.
+    int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    for (const std::wstring& part : parts) {
+        const std::string name = WideToAnsi(part);
         std::string found;
-        if (FindChild(path, name, found)) {
-            path += "/" + found;
-        } else if (bCreate) {
-            path += "/" + name;
-            // EEXIST is fine only when a folder appeared meanwhile, not a file.
-            if (mkdir(path.c_str(), 0755) != 0 && !(errno == EEXIST && IsFolder(path))) {
-                WriteLog(L"%s cannot create key [%s] errno=[%d]", L"CRegSettings::ResolveKeyPath",
+        int child = OpenChildKey(fd, name, found);
+        if (child < 0 && bCreate) {
+            found = name;
+            // EEXIST is fine only when a folder appeared meanwhile, not a file or a link.
+            if (mkdirat(fd, name.c_str(), 0755) == 0 || errno == EEXIST)
+                child = openat(fd, name.c_str(), kOpenKeyFlags);
+            if (child < 0)
+                WriteLog(L"%s cannot create key [%s] errno=[%d]", L"CRegSettings::OpenKeyFolder",
                          part.c_str(), errno);
-                return false;
-            }
-        } else {
-            return false;
         }
+        close(fd);
+        if (child < 0)
+            return -1;
+        fd = child;
+        path += "/" + found;
     }
     strPath = path;
-    return true;
+    return fd;
 }

@@ -5,7 +5,8 @@
 // Read access to one key of the machine-wide registry hive. The hive is a
 // folder tree: one folder per key under <root>/HKEY_LOCAL_MACHINE, where
 // <root> is $TOVADOC_REGISTRY_ROOT or /var/lib/tovadoc/registry. Key names
-// match case-insensitively, as the registry does.
+// match case-insensitively, as the registry does. A symbolic link inside
+// the hive is no key: it is neither followed nor listed.
 class CRegSettings {
 public:
     // Opens the .NET Framework setup key for reading. A missing key leaves the
@@ -13,8 +14,6 @@ public:
     // flag is kept for callers; a native build always reads the native view,
     // so it never redirects to Wow6432Node.
     explicit CRegSettings(bool bWow64Key = false);
-    // Same, for another key below HKEY_LOCAL_MACHINE ("A\B\C").
-    CRegSettings(const std::wstring& strSubKey, bool bWow64Key);
     virtual ~CRegSettings();
     CRegSettings(const CRegSettings&) = delete;
     CRegSettings& operator=(const CRegSettings&) = delete;
@@ -23,21 +22,20 @@ public:
     // (case-insensitive). False, and the vector untouched, when no key is open.
     bool EnumSubKeys(std::vector<std::wstring>& vecNames);
 
-    bool IsOpen() const { return m_nKey >= 0; }
-    bool IsWow64Key() const { return m_bWow64Key; }
-
     // <root>/HKEY_LOCAL_MACHINE, without a trailing slash.
     static std::string GetHiveRoot();
     // Folder of the key "A\B\C", each part matched case-insensitively. With
     // bCreate, missing parts are created (setup programs and tests only: the
-    // installer never writes to the registry). False when the key is missing
-    // or cannot be created.
+    // installer never writes to the registry). False, with a log line for a
+    // bad name, when the key is missing or cannot be created, or a part is
+    // ".", "..", holds '/' or a zero character.
     static bool ResolveKeyPath(const std::wstring& strSubKey, bool bCreate, std::string& strPath);
 
 private:
-    void Open(const std::wstring& strSubKey);
+    // The open folder of the key, walked part by part without following
+    // links; -1 when it cannot be had.
+    static int OpenKeyFolder(const std::wstring& strSubKey, bool bCreate, std::string& strPath);
 
     int m_nKey = -1;  // open folder of the key
     bool m_bWow64Key = false;
-    bool m_bWriteAccess = false;
 };

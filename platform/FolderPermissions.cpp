@@ -1,6 +1,7 @@
 #include "platform/FolderPermissions.h"
 
 #include <acl/libacl.h>
+#include <fcntl.h>
 #include <grp.h>
 #include <sys/acl.h>
 #include <sys/stat.h>
@@ -9,6 +10,7 @@
 #include <cerrno>
 #include <cstring>
 #include <cwctype>
+#include <string>
 #include <vector>
 
 #include "platform/TextConvert.h"
@@ -96,44 +98,63 @@ acl_t ReadDefaultAcl(const char* pszPath, acl_t aclAccess) {
 
 bool GrantFolderAccess(const std::wstring& objectPath, const std::wstring& trusteeName) {
     const std::string strPath = WideToAnsi(objectPath);
+    // The folder's parent may be writable by others: a link planted at its
+    // name must not give the group access to whatever it points to. The
+    // lists are read and written through the descriptor of what was opened.
+    const int fd = strPath.empty() ? -1 : open(strPath.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
     struct stat st {};
-    if (strPath.empty() || stat(strPath.c_str(), &st) != 0) {
-        WriteLog(L"GrantFolderAccess::GrantFolderAccess [%s] not found", objectPath.c_str());
+    if (fd < 0 || fstat(fd, &st) != 0) {
+        WriteLog(L"%s [%s] not found", L"FolderPermissions::GrantFolderAccess", objectPath.c_str());
+        if (fd >= 0) {
+            close(fd);
+        }
+        return false;
+    }
+    if (S_ISLNK(st.st_mode)) {
+        WriteLog(L"%s [%s] is a symbolic link: no access given",
+                 L"FolderPermissions::GrantFolderAccess", objectPath.c_str());
+        close(fd);
         return false;
     }
     gid_t gid = 0;
     if (!ResolveGroup(trusteeName, gid)) {
-        WriteLog(L"GrantFolderAccess::GrantFolderAccess unknown group [%s]", trusteeName.c_str());
+        WriteLog(L"%s unknown group [%s]", L"FolderPermissions::GrantFolderAccess",
+                 trusteeName.c_str());
+        close(fd);
         return false;
     }
-    acl_t aclAccess = acl_get_file(strPath.c_str(), ACL_TYPE_ACCESS);
+    const std::string strFdPath = "/proc/self/fd/" + std::to_string(fd);
+    const char* pszFd = strFdPath.c_str();
+    acl_t aclAccess = acl_get_file(pszFd, ACL_TYPE_ACCESS);
     if (!aclAccess) {
-        WriteLogA("GrantFolderAccess::GrantFolderAccess cannot read the access list of [%s]: %s\n",
-                  strPath.c_str(), strerror(errno));
+        WriteLog(L"%s cannot read the access list of [%s] errno=[%d]",
+                 L"FolderPermissions::GrantFolderAccess", objectPath.c_str(), errno);
+        close(fd);
         return false;
     }
     bool bOk = true;
     acl_t aclDefault = nullptr;
     if (S_ISDIR(st.st_mode)) {
-        aclDefault = ReadDefaultAcl(strPath.c_str(), aclAccess);
+        aclDefault = ReadDefaultAcl(pszFd, aclAccess);
         bOk = aclDefault && MergeGroupEntry(&aclDefault, gid);
     }
     bOk = bOk && MergeGroupEntry(&aclAccess, gid);
     // The default list first: a file system without access lists refuses it
     // before anything has changed.
-    if (bOk && aclDefault && acl_set_file(strPath.c_str(), ACL_TYPE_DEFAULT, aclDefault) != 0) {
+    if (bOk && aclDefault && acl_set_file(pszFd, ACL_TYPE_DEFAULT, aclDefault) != 0) {
         bOk = false;
     }
-    if (bOk && acl_set_file(strPath.c_str(), ACL_TYPE_ACCESS, aclAccess) != 0) {
+    if (bOk && acl_set_file(pszFd, ACL_TYPE_ACCESS, aclAccess) != 0) {
         bOk = false;
     }
     if (!bOk) {
-        WriteLogA("GrantFolderAccess::GrantFolderAccess cannot write the access list of [%s]: %s\n",
-                  strPath.c_str(), strerror(errno));
+        WriteLog(L"%s cannot write the access list of [%s] errno=[%d]",
+                 L"FolderPermissions::GrantFolderAccess", objectPath.c_str(), errno);
     }
     if (aclDefault) {
         acl_free(aclDefault);
     }
     acl_free(aclAccess);
+    close(fd);
     return bOk;
 }

@@ -66,7 +66,7 @@ std::vector<CNetAdapter> ListNetAdapters(const std::string& sysRoot) {
     std::error_code ec;
     fs::directory_iterator it(sysRoot, ec);
     if (ec) {
-        WriteLog(L"%s cannot read %s", L"ListNetAdapters", AnsiToWide(sysRoot).c_str());
+        WriteLog(L"%s cannot read %s", L"MacAddress::ListNetAdapters", AnsiToWide(sysRoot).c_str());
         return adapters;
     }
     for (; it != fs::directory_iterator(); it.increment(ec)) {
@@ -96,7 +96,7 @@ std::wstring ChooseAdapterAddress(const std::vector<CNetAdapter>& adapters) {
             continue;
         unsigned char b[6];
         if (!ParseAddress(adapter.strAddress, b)) {
-            WriteLog(L"%s skips %s: address \"%s\"", L"ChooseAdapterAddress",
+            WriteLog(L"%s skips %s: address \"%s\"", L"MacAddress::ChooseAdapterAddress",
                      AnsiToWide(adapter.strName).c_str(), AnsiToWide(adapter.strAddress).c_str());
             continue;
         }

@@ -20,6 +20,7 @@
 
 #include "platform/CCancelToken.h"
 #include "platform/CommandLine.h"
+#include "platform/InvokingUser.h"
 #include "platform/ProcessSpawn.h"
 #include "platform/ProcessTree.h"
 #include "platform/TextConvert.h"
@@ -70,7 +71,7 @@ ReadState ReadWaiting(int fd, std::vector<char>& buffer, std::string& output, in
             continue;
         if (errno == EAGAIN)
             return ReadState::Drained;
-        WriteLog(L"%s read failed errno=[%d]", L"RunAndCapture", errno);
+        WriteLog(L"%s read failed errno=[%d]", L"ProcessControl::RunAndCapture", errno);
         return ReadState::Closed;
     }
     return ReadState::Open;
@@ -80,7 +81,7 @@ int WaitExitCode(pid_t pid) {
     int status = 0;
     while (waitpid(pid, &status, 0) < 0) {
         if (errno != EINTR) {
-            WriteLog(L"%s waitpid failed errno=[%d]", L"RunAndCapture", errno);
+            WriteLog(L"%s waitpid failed errno=[%d]", L"ProcessControl::RunAndCapture", errno);
             return kRunTimedOut;
         }
     }
@@ -102,15 +103,22 @@ bool HasExited(pid_t pid) {
 
 bool LaunchProcess(std::wstring& commandLine) {
     std::vector<std::string> args = SplitCommandLine(WideToAnsi(commandLine));
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
     pid_t pid = 0;
-    int rc = SpawnProgram(args, &actions, POSIX_SPAWN_SETSID, pid);
-    posix_spawn_file_actions_destroy(&actions);
+    int rc = 0;
+    // Started elevated on someone's behalf: what is launched for them runs as them.
+    CInvokingUser user;
+    if (FindInvokingUser(user)) {
+        rc = SpawnProgramAs(args, user, pid);
+    } else {
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+        rc = SpawnProgram(args, &actions, POSIX_SPAWN_SETSID, pid);
+        posix_spawn_file_actions_destroy(&actions);
+    }
     if (rc != 0) {
         char line[128];
-        int n = snprintf(line, sizeof(line), "CreateProcess failed. Error: %d", rc);
+        int n = snprintf(line, sizeof(line), "CreateProcess failed. Error: %d\n", rc);
         ssize_t ignored = write(STDERR_FILENO, line, static_cast<size_t>(n));
         (void)ignored;
         return false;
@@ -157,7 +165,7 @@ int RunAndCapture(const std::string& commandLine, std::string& output, uint32_t 
 
     const int pidFd = PidfdOpen(pid);
     if (pidFd < 0)
-        WriteLog(L"%s pidfd_open failed errno=[%d]", L"RunAndCapture", errno);
+        WriteLog(L"%s pidfd_open failed errno=[%d]", L"ProcessControl::RunAndCapture", errno);
 
     using Clock = std::chrono::steady_clock;
     const auto start = Clock::now();
@@ -191,7 +199,7 @@ int RunAndCapture(const std::string& commandLine, std::string& output, uint32_t 
         if (ready < 0) {
             if (errno == EINTR)
                 continue;
-            WriteLog(L"%s poll failed errno=[%d]", L"RunAndCapture", errno);
+            WriteLog(L"%s poll failed errno=[%d]", L"ProcessControl::RunAndCapture", errno);
             break;
         }
         if ((cancelSlot >= 0 && fds[cancelSlot].revents) || (pCancel && pCancel->IsCancelled()))
@@ -219,7 +227,7 @@ int RunAndCapture(const std::string& commandLine, std::string& output, uint32_t 
     } else {
         EndProcessTree(pid);
         WaitExitCode(pid);
-        WriteLog(L"%s ended the child pid=[%d] after %u ms", L"RunAndCapture",
+        WriteLog(L"%s ended the child pid=[%d] after %u ms", L"ProcessControl::RunAndCapture",
                  static_cast<int>(pid),
                  static_cast<unsigned>(
                      std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start)

@@ -12,7 +12,9 @@ enum : int {
 };
 
 // Starts a program and returns at once; the child runs on by itself (its
-// own session, reaped in the background). The command line is split by the
+// own session, reaped in the background). When the installer runs as root
+// on someone's behalf (sudo, pkexec), the program runs as that user
+// (InvokingUser.h): their uid, gid, groups and HOME. The command line is split by the
 // Windows rules (CommandLine.h); a first token without '/' is looked up on
 // PATH. False, with "CreateProcess failed. Error: %d" on standard error, when
 // the program cannot be started. The line is not changed; it is writable

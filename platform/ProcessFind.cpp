@@ -1,6 +1,8 @@
 #include "platform/ProcessFind.h"
 
 #include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -20,6 +22,34 @@ constexpr size_t kCommLength = 15;
 std::string BaseName(const std::string& path) {
     size_t slash = path.rfind('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The loader's argv[0] is the Windows path of the program it runs.
+std::string WindowsBaseName(const std::string& path) {
+    size_t slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+bool IsCompatibilityLoader(const std::string& exeBase) {
+    return exeBase == "wine" || exeBase == "wine64" || exeBase == "wine-preloader" ||
+           exeBase == "wine64-preloader";
+}
+
+// A regular file that starts with "#!". Anything else named in another
+// process's arguments (a device, a FIFO) is never opened.
+bool IsScriptFile(const std::string& path) {
+    struct stat before {};
+    if (stat(path.c_str(), &before) != 0 || !S_ISREG(before.st_mode))
+        return false;
+    int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat st {};
+    char head[2] = {};
+    bool bScript = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
+                   read(fd, head, sizeof(head)) == 2 && head[0] == '#' && head[1] == '!';
+    close(fd);
+    return bScript;
 }
 
 std::string ReadProcFile(const std::string& path) {
@@ -44,12 +74,20 @@ CProcessNames ReadNames(const std::string& procDir) {
         names.strComm.pop_back();
     std::string cmdline = ReadProcFile(procDir + "/cmdline");
     size_t pos = 0;
-    while (pos < cmdline.size() && names.vecArgs.size() < 2) {
+    while (pos < cmdline.size() && names.vecArgs.size() < 3) {
         size_t end = cmdline.find('\0', pos);
         if (end == std::string::npos)
             end = cmdline.size();
         names.vecArgs.push_back(cmdline.substr(pos, end - pos));
         pos = end + 1;
+    }
+    // The kernel starts a script as "interpreter [option] script ...".
+    for (size_t i = 1; i < names.vecArgs.size(); ++i) {
+        const std::string& arg = names.vecArgs[i];
+        if (!arg.empty() && IsScriptFile(arg[0] == '/' ? arg : procDir + "/cwd/" + arg)) {
+            names.strScript = arg;
+            break;
+        }
     }
     return names;
 }
@@ -92,14 +130,19 @@ std::vector<pid_t> ListProcessIds() {
 bool ProcessNameMatches(const std::string& exeName, const CProcessNames& names) {
     if (exeName.empty())
         return false;
-    if (!names.strExePath.empty() && BaseName(names.strExePath) == exeName)
+    // What cannot be told apart is not ours to end.
+    if (names.strExePath.empty())
+        return false;
+    const std::string exeBase = BaseName(names.strExePath);
+    if (exeBase == exeName)
         return true;
+    // Any program may rename itself; only a script run under the name, or
+    // a Windows program under the compatibility loader, counts as it.
     if (names.strComm != exeName.substr(0, kCommLength))
         return false;
-    if (exeName.size() < kCommLength)
-        return true;
-    return std::any_of(names.vecArgs.begin(), names.vecArgs.end(),
-                       [&](const std::string& arg) { return BaseName(arg) == exeName; });
+    if (IsCompatibilityLoader(exeBase))
+        return !names.vecArgs.empty() && WindowsBaseName(names.vecArgs[0]) == exeName;
+    return !names.strScript.empty() && BaseName(names.strScript) == exeName;
 }
 
 bool FindProcessByName(const std::wstring& exeName, uint32_t& processId) {

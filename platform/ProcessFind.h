@@ -9,12 +9,15 @@ struct CProcessNames {
     std::string strExePath;            // target of the exe link; empty if unreadable
     std::string strComm;               // the kernel's name, at most 15 bytes
     std::vector<std::string> vecArgs;  // the first arguments of cmdline
+    std::string strScript;             // argv[1] or argv[2] when that file starts with "#!"
 };
 
-// The executable's file name is the exe link's; for a script (run by an
-// interpreter) or where the link cannot be read, it is the name the process
-// was started as: its comm, completed from argv[0] or argv[1] when the name
-// is longer than comm can hold.
+// The executable's file name is the exe link's. A process whose exe is
+// something else matches only when it runs the name as a script (comm is
+// the name, and so is the script's, argv[1] or argv[2] after the
+// interpreter and an option) or as a Windows program under Wine's loader (comm is the
+// name, and argv[0] the program's Windows path): a program that merely
+// renamed itself never matches, nor does one whose exe cannot be read.
 bool ProcessNameMatches(const std::string& exeName, const CProcessNames& names);
 
 // What /proc/<pid>/stat tells about a process's place in the process tree.

@@ -53,7 +53,7 @@ int EndProcessTree(pid_t pid) {
         kill(-group, SIGSTOP);
     if (kill(pid, SIGSTOP) != 0) {
         if (errno != ESRCH)
-            WriteLog(L"%s cannot stop pid=[%d] errno=[%d]", L"EndProcessTree",
+            WriteLog(L"%s cannot stop pid=[%d] errno=[%d]", L"ProcessTree::EndProcessTree",
                      static_cast<int>(pid), errno);
         return 0;
     }

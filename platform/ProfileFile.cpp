@@ -19,18 +19,37 @@ namespace {
 // Far above any real INI file; keeps a wrong path from filling memory.
 constexpr off_t kMaxProfileBytes = 16 * 1024 * 1024;
 
-enum class LoadResult { Ok, Missing, Failed };
+enum class LoadResult { Ok, Missing, Link, Failed };
 
-LoadResult LoadBytes(const std::string& path, std::string& bytes, const wchar_t* caller) {
+// A symbolic link is refused only when bNoFollow (the writer's case: the
+// file is replaced, never the link's target read or written). A FIFO or a
+// device is never opened for reading: it could block or have side effects.
+LoadResult LoadBytes(const std::string& path, std::string& bytes, bool bNoFollow, struct stat& info,
+                     const wchar_t* caller) {
     bytes.clear();
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if ((bNoFollow ? lstat(path.c_str(), &info) : stat(path.c_str(), &info)) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            return LoadResult::Missing;
+        WriteLog(L"%s cannot look at %s errno=[%d]", caller, AnsiToWide(path).c_str(), errno);
+        return LoadResult::Failed;
+    }
+    if (bNoFollow && S_ISLNK(info.st_mode))
+        return LoadResult::Link;
+    if (!S_ISREG(info.st_mode)) {
+        WriteLog(L"%s %s is not a regular file", caller, AnsiToWide(path).c_str());
+        return LoadResult::Failed;
+    }
+    // Non-blocking: a FIFO swapped in since the look above must not hang us.
+    const int flags = O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY | (bNoFollow ? O_NOFOLLOW : 0);
+    int fd = open(path.c_str(), flags);
     if (fd < 0) {
         if (errno == ENOENT || errno == ENOTDIR)
             return LoadResult::Missing;
+        if (bNoFollow && errno == ELOOP)
+            return LoadResult::Link;
         WriteLog(L"%s cannot open %s errno=[%d]", caller, AnsiToWide(path).c_str(), errno);
         return LoadResult::Failed;
     }
-    struct stat info {};
     if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > kMaxProfileBytes) {
         WriteLog(L"%s %s is not a readable INI file", caller, AnsiToWide(path).c_str());
         close(fd);
@@ -123,22 +142,22 @@ int CreateBeside(const std::string& path, std::string& temp) {
 }
 
 // Writes beside the target and renames over it, keeping the old file's mode
-// and, where allowed, its owner.
-bool ReplaceFile(const std::string& path, const std::string& bytes) {
+// and, where allowed, its owner (pOld: the old file, null when there was
+// none). The rename replaces whatever is at the name, a link included.
+bool ReplaceFile(const std::string& path, const std::string& bytes, const struct stat* pOld) {
     std::string temp;
     int fd = CreateBeside(path, temp);
     if (fd < 0) {
-        WriteLog(L"%s cannot create a file beside %s errno=[%d]", L"ProfileWriteStrings",
-                 AnsiToWide(path).c_str(), errno);
+        WriteLog(L"%s cannot create a file beside %s errno=[%d]",
+                 L"ProfileFile::ProfileWriteStrings", AnsiToWide(path).c_str(), errno);
         return false;
     }
-    struct stat info {};
     bool ok = true;
-    if (stat(path.c_str(), &info) == 0) {
-        if (fchown(fd, info.st_uid, info.st_gid) != 0) {
+    if (pOld) {
+        if (fchown(fd, pOld->st_uid, pOld->st_gid) != 0) {
             // Only root may give a file away; the writer then owns the new one.
         }
-        ok = fchmod(fd, info.st_mode & 07777) == 0;
+        ok = fchmod(fd, pOld->st_mode & 07777) == 0;
     }
     ok = ok && WriteAll(fd, bytes) && fsync(fd) == 0;
     int savedErrno = errno;
@@ -147,8 +166,8 @@ bool ReplaceFile(const std::string& path, const std::string& bytes) {
         return true;
     if (ok)
         savedErrno = errno;
-    WriteLog(L"%s writing %s failed errno=[%d]", L"ProfileWriteStrings", AnsiToWide(path).c_str(),
-             savedErrno);
+    WriteLog(L"%s writing %s failed errno=[%d]", L"ProfileFile::ProfileWriteStrings",
+             AnsiToWide(path).c_str(), savedErrno);
     unlink(temp.c_str());
     return false;
 }
@@ -185,7 +204,8 @@ std::wstring CutToCapacity(const std::wstring& text, size_t capacity) {
 bool ReadValue(const std::wstring& section, const std::wstring& key, const std::wstring& path,
                std::wstring& value, const wchar_t* caller) {
     std::string bytes;
-    if (LoadBytes(WideToAnsi(path), bytes, caller) != LoadResult::Ok)
+    struct stat info {};
+    if (LoadBytes(WideToAnsi(path), bytes, false, info, caller) != LoadResult::Ok)
         return false;
     size_t index = 0;
     return FindEntry(CProfileText::Decode(bytes), section, key, index, value);
@@ -202,7 +222,7 @@ bool FindProfileValue(const std::wstring& text, const std::wstring& section,
 std::wstring ProfileReadString(const std::wstring& section, const std::wstring& key,
                                const std::wstring& def, size_t capacity, const std::wstring& path) {
     std::wstring value;
-    if (!ReadValue(section, key, path, value, L"ProfileReadString"))
+    if (!ReadValue(section, key, path, value, L"ProfileFile::ProfileReadString"))
         value = def;
     return CutToCapacity(value, capacity);
 }
@@ -210,7 +230,7 @@ std::wstring ProfileReadString(const std::wstring& section, const std::wstring& 
 uint32_t ProfileReadInt(const std::wstring& section, const std::wstring& key, uint32_t def,
                         const std::wstring& path) {
     std::wstring value;
-    if (!ReadValue(section, key, path, value, L"ProfileReadInt") || value.empty())
+    if (!ReadValue(section, key, path, value, L"ProfileFile::ProfileReadInt") || value.empty())
         return def;
     return ParseProfileInt(value);
 }
@@ -219,18 +239,21 @@ bool ProfileWriteStrings(const std::wstring& path, const std::wstring& section,
                          const std::vector<std::pair<std::wstring, std::wstring>>& keyValues) {
     if (!IsWritable(section, keyValues)) {
         WriteLog(L"%s refuses section [%s]: a name or value would not read back",
-                 L"ProfileWriteStrings", section.c_str());
+                 L"ProfileFile::ProfileWriteStrings", section.c_str());
         return false;
     }
-    std::string target = WideToAnsi(path);
-    // Write through a link to the file it names, leaving the link in place.
-    if (char* real = realpath(target.c_str(), nullptr)) {
-        target = real;
-        free(real);
-    }
+    const std::string target = WideToAnsi(path);
+    // The file may lie in a folder others can write: a link planted at its
+    // name is replaced by the new file, its target never read nor written.
     std::string bytes;
-    if (LoadBytes(target, bytes, L"ProfileWriteStrings") == LoadResult::Failed)
+    struct stat info {};
+    const LoadResult loaded =
+        LoadBytes(target, bytes, true, info, L"ProfileFile::ProfileWriteStrings");
+    if (loaded == LoadResult::Failed)
         return false;
+    if (loaded == LoadResult::Link)
+        WriteLog(L"%s %s is a link: replaced by a file, its target left alone",
+                 L"ProfileFile::ProfileWriteStrings", path.c_str());
     CProfileText text = CProfileText::Decode(bytes);
     const std::wstring lineEnd = text.PreferredLineEnd();
     auto& lines = text.m_vecLines;
@@ -260,7 +283,7 @@ bool ProfileWriteStrings(const std::wstring& path, const std::wstring& section,
         lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(insertAt), {entry, lineEnd});
         ++end;
     }
-    return ReplaceFile(target, text.Encode());
+    return ReplaceFile(target, text.Encode(), loaded == LoadResult::Ok ? &info : nullptr);
 }
 
 uint32_t ParseProfileInt(const std::wstring& value) {

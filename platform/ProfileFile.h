@@ -14,7 +14,10 @@
 // - the first of two equal keys wins, only the first matching section is
 //   searched, keys before any header do not count, a line splits at its first
 //   '=', LF, CRLF and a lone CR end lines;
-// - files are UTF-8 (a BOM is skipped) or UTF-16 with a BOM.
+// - files are UTF-8 (a BOM is skipped) or UTF-16 with a BOM; bytes that are
+//   neither are kept (see TextConvert.h) and written back unchanged;
+// - only regular files are read: a FIFO, a device or a folder reads as
+//   missing, with a log line, and never blocks.
 
 // The value, or def when the file, section or key is missing; an empty value
 // stays empty. The result is cut to capacity - 1 characters (the default too).
@@ -29,11 +32,13 @@ uint32_t ProfileReadInt(const std::wstring& section, const std::wstring& key, ui
 
 // Sets the keys in the section, in the given order: an existing key has its
 // line replaced, a new one goes after the section's last entry, a missing
-// section is appended. Everything else, the encoding and the line ends are
-// kept; a missing file is created. A value with blanks at an end, or inside a
-// pair of quotes, is written in quotes so it reads back whole. The file is
-// replaced through a temporary
-// file and a rename, so it is never left half written. False (and a log
+// section is appended. Everything else, byte for byte, the encoding and the
+// line ends are kept; a missing file is created. A value with blanks at an
+// end, or inside a pair of quotes, is written in quotes so it reads back
+// whole. The file is replaced through a temporary file and a rename, so it
+// is never left half written (a full disk leaves the old file whole). A
+// symbolic link at the path is replaced by the new file: its target is
+// neither read nor written. False (and a log
 // line) when the file cannot be read or written, or when a name or value
 // would not read back as written (line breaks, '=' in a key, ']' in a section).
 bool ProfileWriteStrings(const std::wstring& path, const std::wstring& section,

@@ -12,6 +12,7 @@ bool IsBlank(wchar_t c) {
     return c == L' ' || c == L'\t';
 }
 
+// Lone surrogates keep their unit's value, so the writer gives them back.
 std::wstring DecodeUtf16(const std::string& bytes, size_t start, bool bigEndian) {
     std::wstring out;
     auto unit = [&](size_t i) -> uint32_t {
@@ -19,8 +20,7 @@ std::wstring DecodeUtf16(const std::string& bytes, size_t start, bool bigEndian)
         auto b1 = static_cast<unsigned char>(bytes[i + 1]);
         return bigEndian ? (b0 << 8 | b1) : (b1 << 8 | b0);
     };
-    size_t i = start;
-    for (; i + 1 < bytes.size(); i += 2) {
+    for (size_t i = start; i + 1 < bytes.size(); i += 2) {
         uint32_t u = unit(i);
         if (u >= 0xD800 && u <= 0xDBFF && i + 3 < bytes.size()) {
             uint32_t low = unit(i + 2);
@@ -31,10 +31,8 @@ std::wstring DecodeUtf16(const std::string& bytes, size_t start, bool bigEndian)
                 continue;
             }
         }
-        out.push_back(u >= 0xD800 && u <= 0xDFFF ? kReplacement : static_cast<wchar_t>(u));
+        out.push_back(static_cast<wchar_t>(u));
     }
-    if (i < bytes.size())
-        out.push_back(kReplacement);  // an odd last byte
     return out;
 }
 
@@ -46,7 +44,7 @@ void EncodeUtf16(const std::wstring& text, bool bigEndian, std::string& out) {
     };
     for (wchar_t wc : text) {
         uint32_t c = static_cast<uint32_t>(wc);
-        if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
+        if (c > 0x10FFFF)
             c = kReplacement;
         if (c >= 0x10000) {
             c -= 0x10000;
@@ -75,7 +73,12 @@ CProfileText CProfileText::Decode(const std::string& bytes) {
     } else {
         text = AnsiToWide(bytes);
     }
-    return FromText(text, result.m_encoding);
+    CProfileText lines = FromText(text, result.m_encoding);
+    const bool bUtf16 =
+        result.m_encoding == Encoding::Utf16Le || result.m_encoding == Encoding::Utf16Be;
+    if (bUtf16 && bytes.size() % 2 != 0)
+        lines.m_strOddByte = bytes.substr(bytes.size() - 1);
+    return lines;
 }
 
 CProfileText CProfileText::FromText(const std::wstring& text, Encoding encoding) {
@@ -113,11 +116,11 @@ std::string CProfileText::Encode() const {
         case Encoding::Utf16Le:
             out = "\xFF\xFE";
             EncodeUtf16(text, false, out);
-            return out;
+            return out + m_strOddByte;
         case Encoding::Utf16Be:
             out = "\xFE\xFF";
             EncodeUtf16(text, true, out);
-            return out;
+            return out + m_strOddByte;
     }
     return out;
 }

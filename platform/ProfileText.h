@@ -3,7 +3,10 @@
 #include <vector>
 
 // An INI file's text as lines, with what is needed to write it back the way
-// it was: its encoding, its BOM and each line's own ending.
+// it was: its encoding, its BOM, each line's own ending and every byte the
+// decoding could not make sense of (bytes that are no UTF-8, lone UTF-16
+// surrogates, an odd last byte), so untouched lines are written back
+// byte for byte.
 class CProfileText {
 public:
     enum class Encoding { Utf8, Utf8Bom, Utf16Le, Utf16Be };
@@ -12,7 +15,7 @@ public:
         std::wstring strEnd;  // "\n", "\r\n", "\r" or "" for a last line without one
     };
 
-    // Decodes file bytes; invalid sequences become U+FFFD.
+    // Decodes file bytes losslessly (see TextConvert.h for UTF-8).
     static CProfileText Decode(const std::string& bytes);
     // Splits text at LF, CRLF and lone CR.
     static CProfileText FromText(const std::wstring& text, Encoding encoding = Encoding::Utf8);
@@ -23,6 +26,7 @@ public:
 
     Encoding m_encoding = Encoding::Utf8;
     std::vector<Line> m_vecLines;
+    std::string m_strOddByte;  // a UTF-16 file's odd last byte, written back last
 };
 
 // Blanks and tabs off both ends.

@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <vector>
 
+#include "platform/CCancelToken.h"
+
 namespace {
 
 constexpr size_t kDigestHexDigits = 64;
@@ -53,7 +55,8 @@ std::string CSha256::FinishHex() {
     return ToHex(digest, nBytes);
 }
 
-bool CSha256::HashFile(const std::string& strPath, std::string& strHex, int& nErr) {
+bool CSha256::HashFile(const std::string& strPath, std::string& strHex, int& nErr,
+                       const CCancelToken* pCancel) {
     int fd = open(strPath.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) {
         nErr = errno;
@@ -62,6 +65,12 @@ bool CSha256::HashFile(const std::string& strPath, std::string& strHex, int& nEr
     CSha256 hash;
     std::vector<char> buffer(kFileReadBytes);
     for (;;) {
+        // A package of a GiB takes most of a second: a close must not wait for it.
+        if (pCancel != nullptr && pCancel->IsCancelled()) {
+            nErr = ECANCELED;
+            close(fd);
+            return false;
+        }
         ssize_t n = read(fd, buffer.data(), buffer.size());
         if (n == 0)
             break;

@@ -2,6 +2,7 @@
 #include <cstddef>
 #include <string>
 
+class CCancelToken;
 struct evp_md_ctx_st;
 
 // SHA-256 through OpenSSL's EVP interface (hardware instructions where the
@@ -21,8 +22,9 @@ public:
     std::string FinishHex();
 
     // Hashes a whole file, never through a symbolic link. False with errno
-    // in nErr when it cannot be read.
-    static bool HashFile(const std::string& strPath, std::string& strHex, int& nErr);
+    // in nErr when it cannot be read, or ECANCELED once pCancel is set.
+    static bool HashFile(const std::string& strPath, std::string& strHex, int& nErr,
+                         const CCancelToken* pCancel = nullptr);
 
 private:
     evp_md_ctx_st* m_pCtx;

@@ -104,7 +104,7 @@ std::wstring GetExeDirectory() {
     for (int attempt = 0; attempt < 4; ++attempt) {
         ssize_t n = readlink("/proc/self/exe", buffer.data(), buffer.size());
         if (n < 0) {
-            WriteLog(L"%s readlink /proc/self/exe failed", L"GetExeDirectory");
+            WriteLog(L"%s readlink /proc/self/exe failed", L"SystemInfo::GetExeDirectory");
             return std::wstring();
         }
         if (static_cast<size_t>(n) < buffer.size())

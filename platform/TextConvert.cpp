@@ -3,8 +3,24 @@
 #include <glib.h>
 
 namespace {
+
 constexpr gunichar kReplacement = 0xFFFD;
+// Bytes 0x80..0xFF that are no UTF-8 are kept as these (lone low surrogates,
+// which no valid UTF-8 decodes to).
+constexpr gunichar kEscapeFirst = 0xDC80;
+constexpr gunichar kEscapeLast = 0xDCFF;
+
+bool IsEscapedByte(gunichar c) {
+    return c >= kEscapeFirst && c <= kEscapeLast;
 }
+
+// The character at p, or -1 when the bytes there are no valid UTF-8.
+gunichar NextChar(const char* p, const char* end) {
+    gunichar c = g_utf8_get_char_validated(p, end - p);
+    return c == static_cast<gunichar>(-2) ? static_cast<gunichar>(-1) : c;
+}
+
+}  // namespace
 
 std::string WideToAnsi(const std::wstring& text) {
     std::string out;
@@ -12,6 +28,10 @@ std::string WideToAnsi(const std::wstring& text) {
     char bytes[8];
     for (wchar_t wc : text) {
         gunichar c = static_cast<gunichar>(wc);
+        if (IsEscapedByte(c)) {
+            out.push_back(static_cast<char>(c - 0xDC00));
+            continue;
+        }
         if (c != 0 && !g_unichar_validate(c))
             c = kReplacement;
         gint n = g_unichar_to_utf8(c, bytes);
@@ -31,9 +51,9 @@ std::wstring AnsiToWide(const std::string& text) {
             ++p;
             continue;
         }
-        gunichar c = g_utf8_get_char_validated(p, end - p);
-        if (c == static_cast<gunichar>(-1) || c == static_cast<gunichar>(-2)) {
-            out.push_back(static_cast<wchar_t>(kReplacement));
+        gunichar c = NextChar(p, end);
+        if (c == static_cast<gunichar>(-1)) {
+            out.push_back(static_cast<wchar_t>(0xDC00 + static_cast<unsigned char>(*p)));
             ++p;
             continue;
         }
@@ -46,5 +66,24 @@ std::wstring AnsiToWide(const std::string& text) {
 std::string AnsiToUtf8(const std::string& text) {
     if (g_utf8_validate_len(text.data(), text.size(), nullptr))
         return text;
-    return WideToAnsi(AnsiToWide(text));
+    std::string out;
+    out.reserve(text.size() + 8);
+    const char* p = text.data();
+    const char* end = p + text.size();
+    while (p < end) {
+        if (*p == 0) {
+            out.push_back('\0');
+            ++p;
+            continue;
+        }
+        if (NextChar(p, end) == static_cast<gunichar>(-1)) {
+            out += "\xEF\xBF\xBD";
+            ++p;
+            continue;
+        }
+        const char* next = g_utf8_next_char(p);
+        out.append(p, static_cast<size_t>(next - p));
+        p = next;
+    }
+    return out;
 }

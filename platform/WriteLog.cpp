@@ -4,6 +4,7 @@
 #include <sys/time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -15,50 +16,89 @@ namespace {
 constexpr size_t kWideBufferChars = 4096;
 constexpr size_t kStampChars = 64;
 constexpr size_t kNarrowBufferBytes = 1024;
-constexpr size_t kWrappedBytes = 1536;
 
 // glibc's wide printf reads "%s" as a narrow string; our callers pass wide
 // ones. Add the "l" length to every plain %s and %c so both agree.
 void WidenFormat(const wchar_t* in, wchar_t* out, size_t capacity) {
     size_t o = 0;
     auto put = [&](wchar_t c) {
-        if (o + 1 < capacity) out[o++] = c;
+        if (o + 1 < capacity)
+            out[o++] = c;
     };
     for (const wchar_t* p = in; *p; ++p) {
         put(*p);
-        if (*p != L'%') continue;
+        if (*p != L'%')
+            continue;
         ++p;
         if (*p == L'%') {
             put(*p);
             continue;
         }
         // Flags, width, precision.
-        while (*p && wcschr(L"-+ #0123456789.*'", *p)) put(*p++);
+        while (*p && wcschr(L"-+ #0123456789.*'", *p))
+            put(*p++);
         bool hasLength = false;
         while (*p && wcschr(L"hlLqjzt", *p)) {
             hasLength = true;
             put(*p++);
         }
-        if (!*p) break;
-        if (!hasLength && (*p == L's' || *p == L'c')) put(L'l');
+        if (!*p)
+            break;
+        if (!hasLength && (*p == L's' || *p == L'c'))
+            put(L'l');
         put(*p);
     }
     out[o] = 0;
 }
 
-// Writes one piece as UTF-8 in a single system call.
-void WriteWidePiece(const wchar_t* text) {
-    char bytes[kWideBufferChars * 4 + 1];
-    size_t n = 0;
-    for (const wchar_t* p = text; *p && n + 6 < sizeof(bytes); ++p) {
-        gunichar c = static_cast<gunichar>(*p);
-        if (!g_unichar_validate(c)) c = 0xFFFD;
-        n += static_cast<size_t>(g_unichar_to_utf8(c, bytes + n));
+// One entry of the log being put together on the stack: what does not fit
+// is cut, line breaks inside it are written as "\\n" and "\\r", so that each
+// entry stays one line, and the whole entry goes out in one system call,
+// so that entries of two threads never mix.
+class CEntry {
+public:
+    void Put(char c) {
+        if (m_n < sizeof(m_bytes))
+            m_bytes[m_n++] = c;
     }
-    if (n > 0) {
-        ssize_t ignored = write(STDERR_FILENO, bytes, n);
+    void PutText(const char* p, size_t n) {
+        for (size_t i = 0; i < n; ++i) {
+            if (p[i] == '\n' || p[i] == '\r') {
+                Put('\\');
+                Put(p[i] == '\n' ? 'n' : 'r');
+            } else {
+                Put(p[i]);
+            }
+        }
+    }
+    // Wide text as UTF-8; what is no character shows as U+FFFD.
+    void PutWide(const wchar_t* p, size_t n) {
+        char utf8[8];
+        for (size_t i = 0; i < n; ++i) {
+            gunichar c = static_cast<gunichar>(p[i]);
+            if (!g_unichar_validate(c))
+                c = 0xFFFD;
+            PutText(utf8, static_cast<size_t>(g_unichar_to_utf8(c, utf8)));
+        }
+    }
+    void Write() {
+        if (m_n == sizeof(m_bytes))
+            m_bytes[m_n - 1] = '\n';  // a cut entry still ends its line
+        ssize_t ignored = write(STDERR_FILENO, m_bytes, m_n);
         (void)ignored;
     }
+
+private:
+    char m_bytes[kWideBufferChars * 8 + kStampChars * 4];
+    size_t m_n = 0;
+};
+
+// A message's own closing line breaks are the entry's end, not its text.
+template <typename Char>
+size_t WithoutClosingBreaks(const Char* p, size_t n) {
+    while (n > 0 && (p[n - 1] == '\n' || p[n - 1] == '\r'))
+        --n;
+    return n;
 }
 
 }  // namespace
@@ -80,15 +120,16 @@ void WriteLog(const wchar_t* format, ...) {
     gettimeofday(&now, nullptr);
     tm local{};
     localtime_r(&now.tv_sec, &local);
-    wchar_t stamp[kStampChars];
-    std::memset(stamp, 0, sizeof(stamp));
-    swprintf(stamp, kStampChars, L"[%d-%02d-%02d %02d:%02d:%02d %d] ", local.tm_year + 1900,
-             local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec,
-             static_cast<int>(now.tv_usec / 1000));
+    char stamp[kStampChars];
+    int nStamp = snprintf(stamp, sizeof(stamp), "[%d-%02d-%02d %02d:%02d:%02d %d] ",
+                          local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
+                          local.tm_min, local.tm_sec, static_cast<int>(now.tv_usec / 1000));
 
-    WriteWidePiece(stamp);
-    WriteWidePiece(message);
-    WriteWidePiece(L"\n");
+    CEntry entry;
+    entry.PutText(stamp, static_cast<size_t>(std::max(nStamp, 0)));
+    entry.PutWide(message, WithoutClosingBreaks(message, wcslen(message)));
+    entry.Put('\n');
+    entry.Write();
 }
 
 void WriteLogA(const char* format, ...) {
@@ -99,11 +140,10 @@ void WriteLogA(const char* format, ...) {
     vsnprintf(message, sizeof(message), format, args);
     va_end(args);
 
-    char wrapped[kWrappedBytes];
-    std::memset(wrapped, 0, sizeof(wrapped));
-    int n = snprintf(wrapped, sizeof(wrapped), "[%s]", message);
-    if (n > 0) {
-        ssize_t ignored = write(STDERR_FILENO, wrapped, static_cast<size_t>(n));
-        (void)ignored;
-    }
+    CEntry entry;
+    entry.Put('[');
+    entry.PutText(message, WithoutClosingBreaks(message, strlen(message)));
+    entry.Put(']');
+    entry.Put('\n');
+    entry.Write();
 }

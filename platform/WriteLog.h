@@ -1,12 +1,16 @@
 #pragma once
-// Diagnostics channel: every line goes to standard error, which stands in
-// for the debugger output of the original platform.
+// Diagnostics channel: every entry goes to standard error, which stands in
+// for the debugger output of the original platform. There an entry is one
+// line, written in one system call: line breaks that end a message end the
+// entry, those inside it are written as "\n" and "\r", and every entry
+// ends with a line feed. Entries begin with Class::Method, or Unit::Function
+// for a free function (the file that declares it).
 
-// Wide, time-stamped line: "[Y-MM-DD hh:mm:ss ms] " + message + "\n", written
-// as three pieces. "%s" and "%c" take wide arguments, as the callers expect.
-// Messages are cut at 4095 characters.
+// Wide, time-stamped line: "[Y-MM-DD hh:mm:ss ms] " + message + "\n". "%s"
+// and "%c" take wide arguments, as the callers expect. Messages are cut at
+// 4095 characters.
 void WriteLog(const wchar_t* format, ...);
 
-// Narrow line wrapped in brackets, one write, no stamp and no line feed.
-// Messages are cut at 1023 bytes.
+// Narrow line wrapped in brackets, no stamp: "[" + message + "]\n". Messages
+// are cut at 1023 bytes.
 void WriteLogA(const char* format, ...) __attribute__((format(printf, 1, 2)));

@@ -4,18 +4,26 @@
 # serves the downloads on 127.0.0.1, prepares a temporary installer folder
 # (its own Install.ini and registry hive), installs, and shows the result.
 # The server paces its downloads a little so the progress can be followed.
-# Usage: scripts/demo.sh [--keep] [--window]
+# Usage: scripts/demo.sh [--keep] [--window | --serve]
 #   --keep    leaves the temporary folder
 #   --window  runs the real installer window instead (needs a display); the
 #             product goes where the window says. DEMO_LANGUAGE=2: English.
+#   --serve   only serves the demo downloads on 127.0.0.1:18731, the address
+#             the demo's Install.ini names (scripts/package.sh without --ini),
+#             until interrupted
+# On a terminal the installation is one line redrawn in place; piped or
+# redirected, one line per install event.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 keep=0
 window=0
+serve=0
 for arg in "$@"; do
   case "$arg" in
     --keep) keep=1 ;;
     --window) window=1 ;;
+    --serve) serve=1 ;;
+    *) echo "demo: unknown argument $arg" >&2; exit 2 ;;
   esac
 done
 if [ "$window" = 1 ] && [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
@@ -46,7 +54,9 @@ installer="$work/installer"
 target="$work/Program Files/Tovadoc"
 mkdir -p "$installer" "$work/registry"
 
-"$bin/tovadoc-demo-server" --port 0 --files "$bin" --stats "$work/stats.jsonl" --slow-ms 20 \
+port=0
+[ "$serve" = 1 ] && port=18731
+"$bin/tovadoc-demo-server" --port "$port" --files "$bin" --stats "$work/stats.jsonl" --slow-ms 20 \
   >"$work/server.log" 2>&1 &
 server_pid=$!
 port=""
@@ -63,6 +73,12 @@ if [ -z "$port" ]; then
 fi
 base="http://127.0.0.1:$port"
 echo "demo server: $base"
+if [ "$serve" = 1 ]; then
+  echo "serving until interrupted (Ctrl+C); its log: $work/server.log"
+  wait "$server_pid" || true
+  server_pid=""
+  exit 0
+fi
 
 cat >"$installer/Install.ini" <<INI
 [Config]

@@ -10,6 +10,8 @@ packages=(
   fonts-wqy-microhei fonts-dejavu-core librsvg2-bin
   libgtest-dev libgmock-dev libcpp-httplib-dev
   xvfb xdotool imagemagick x11-utils
+  makeself weston zenity
+  dbus at-spi2-core python3-pyatspi
   libbenchmark-dev curl nginx-light
   ca-certificates openssl python3
   libssl-dev

@@ -23,8 +23,19 @@ const wchar_t* const kSection = L"Config";
 constexpr size_t kVersionCapacity = 64;
 constexpr size_t kTextCapacity = 1024;
 
+// A zero character ends the text, as it ends the reader's buffer: what
+// follows it would otherwise travel on unseen into addresses and records.
+std::wstring ReadText(const wchar_t* szKey, const wchar_t* szDefault, size_t nCapacity,
+                      const std::wstring& path) {
+    std::wstring value = ProfileReadString(kSection, szKey, szDefault, nCapacity, path);
+    const size_t zero = value.find(L'\0');
+    if (zero != std::wstring::npos)
+        value.resize(zero);
+    return value;
+}
+
 std::wstring ReadSha256(const std::wstring& path, const wchar_t* key) {
-    std::wstring value = ProfileReadString(kSection, key, L"", kTextCapacity, path);
+    std::wstring value = ReadText(key, L"", kTextCapacity, path);
     std::string hex;
     if (!value.empty() && !NormalizeSha256Hex(WideToAnsi(value), hex))
         WriteLog(L"%s %s=[%s] is not 64 hexadecimal digits; the file it pins is not used",
@@ -39,29 +50,27 @@ std::wstring GetInstallIniPath(const std::wstring& strExeDir) {
 }
 
 std::wstring ReadVersion(const std::wstring& path) {
-    return ProfileReadString(kSection, L"version", kDefaultVersion, kVersionCapacity, path);
+    return ReadText(L"version", kDefaultVersion, kVersionCapacity, path);
 }
 
 std::wstring ReadNet40Url(const std::wstring& path) {
-    return ProfileReadString(kSection, L"net40_url", kDefaultNet40Url, kTextCapacity, path);
+    return ReadText(L"net40_url", kDefaultNet40Url, kTextCapacity, path);
 }
 
 std::wstring ReadNet45Url(const std::wstring& path) {
-    return ProfileReadString(kSection, L"net45_url", kDefaultNet45Url, kTextCapacity, path);
+    return ReadText(L"net45_url", kDefaultNet45Url, kTextCapacity, path);
 }
 
 std::wstring ReadInstallPackUrl(const std::wstring& path) {
-    return ProfileReadString(kSection, L"install_pack_url", kDefaultInstallPackUrl, kTextCapacity,
-                             path);
+    return ReadText(L"install_pack_url", kDefaultInstallPackUrl, kTextCapacity, path);
 }
 
 std::wstring ReadInstallStatisticsUrl(const std::wstring& path) {
-    return ProfileReadString(kSection, L"install_statistics_url", kDefaultInstallStatisticsUrl,
-                             kTextCapacity, path);
+    return ReadText(L"install_statistics_url", kDefaultInstallStatisticsUrl, kTextCapacity, path);
 }
 
 std::wstring ReadChannel(const std::wstring& path) {
-    return ProfileReadString(kSection, L"channel", kDefaultChannel, kTextCapacity, path);
+    return ReadText(L"channel", kDefaultChannel, kTextCapacity, path);
 }
 
 uint32_t ReadLanguage(const std::wstring& path) {
@@ -87,5 +96,5 @@ uint32_t ReadDownloadRetries(const std::wstring& path) {
 }
 
 std::wstring ReadProxy(const std::wstring& path) {
-    return ProfileReadString(kSection, L"proxy", L"", kTextCapacity, path);
+    return ReadText(L"proxy", L"", kTextCapacity, path);
 }

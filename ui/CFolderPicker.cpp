@@ -5,22 +5,50 @@
 #include "platform/TextConvert.h"
 #include "platform/WriteLog.h"
 
+namespace {
+
+// The chooser belongs to the application's window in view (the main
+// window), so the desktop keeps it above that one and places it over it;
+// under Wayland an ownerless chooser may open anywhere, behind it too.
+GtkWindow* OwnerWindow() {
+    GtkWindow* pOwner = nullptr;
+    GList* pList = gtk_window_list_toplevels();
+    for (GList* p = pList; p; p = p->next) {
+        auto* pWindow = GTK_WINDOW(p->data);
+        if (!gtk_widget_get_visible(GTK_WIDGET(pWindow)) ||
+            gtk_window_get_window_type(pWindow) != GTK_WINDOW_TOPLEVEL)
+            continue;
+        if (!pOwner || gtk_window_is_active(pWindow))
+            pOwner = pWindow;
+    }
+    g_list_free(pList);
+    return pOwner;
+}
+
+}  // namespace
+
 bool PickFolderNative(const std::wstring& strPrompt, std::wstring& strFolder) {
     if (!gdk_display_get_default()) {
-        WriteLogA("PickFolderNative::PickFolderNative no display to show the folder chooser on\n");
+        WriteLog(L"%s no display to show the folder chooser on",
+                 L"CFolderPicker::PickFolderNative");
         return false;
     }
     GtkFileChooserNative* pChooser =
-        gtk_file_chooser_native_new(WideToAnsi(strPrompt).c_str(), nullptr,
+        gtk_file_chooser_native_new(WideToAnsi(strPrompt).c_str(), OwnerWindow(),
                                     GTK_FILE_CHOOSER_ACTION_SELECT_FOLDER, nullptr, nullptr);
     gtk_file_chooser_set_create_folders(GTK_FILE_CHOOSER(pChooser), TRUE);
     bool bChosen = false;
     if (gtk_native_dialog_run(GTK_NATIVE_DIALOG(pChooser)) == GTK_RESPONSE_ACCEPT) {
+        // A folder outside the file system (a remote location) has no path:
+        // that answer counts as a cancel.
         gchar* pszPath = gtk_file_chooser_get_filename(GTK_FILE_CHOOSER(pChooser));
-        // A folder outside the file system (a remote location) has no path.
-        strFolder = pszPath ? AnsiToWide(pszPath) : std::wstring();
+        if (pszPath && *pszPath) {
+            strFolder = AnsiToWide(pszPath);
+            bChosen = true;
+        } else {
+            WriteLog(L"%s the chosen folder has no local path", L"CFolderPicker::PickFolderNative");
+        }
         g_free(pszPath);
-        bChosen = true;
     }
     g_object_unref(pChooser);
     return bChosen;

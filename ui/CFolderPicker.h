@@ -8,5 +8,7 @@
 using FolderPickerFn = std::function<bool(const std::wstring& strPrompt, std::wstring& strFolder)>;
 
 // The desktop's own folder chooser (GtkFileChooserNative, folder mode),
-// without an owner window. False with a log line when there is no display.
+// owned by the application's window in view. False with a log line when
+// there is no display or the chosen folder has no local path (a remote
+// location).
 bool PickFolderNative(const std::wstring& strPrompt, std::wstring& strFolder);

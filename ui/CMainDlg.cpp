@@ -50,7 +50,8 @@ CMainDlg::CMainDlg() : SHostWnd(L"LAYOUT:XML_MAINWND") {
     if (SNotifyCenter* pCenter = SNotifyCenter::getSingletonPtr()) {
         pCenter->RegisterEventMap(Subscriber(&CMainDlg::OnNotify, this));
     } else {
-        WriteLogA("CMainDlg::CMainDlg no notification centre: install progress will not show\n");
+        WriteLog(L"%s no notification centre: install progress will not show",
+                 L"CMainDlg::CMainDlg");
     }
     m_pInstallMgr = new CInstallMgr;
 }
@@ -168,7 +169,7 @@ void CMainDlg::OnInitDialog() {
     m_bInitialised = m_pTabMain && m_pBtnInstaller && m_pAgree && m_pEditPath && m_pImgGif &&
                      m_pTxtGif && m_pTxtPercent && m_pTxtInstallStatus && m_pProInstall;
     if (!m_bInitialised) {
-        WriteLogA("CMainDlg::OnInitDialog the layout lacks controls the installer needs\n");
+        WriteLog(L"%s the layout lacks controls the installer needs", L"CMainDlg::OnInitDialog");
         if (m_pBtnInstaller) {
             m_pBtnInstaller->EnableWindow(false, true);
         }
@@ -183,8 +184,27 @@ void CMainDlg::OnInitDialog() {
 }
 
 void CMainDlg::OnBrowse() {
+    if (!m_fnFolderPicker) {
+        return;
+    }
+    // Modal, whatever the desktop's chooser is: Install cannot start while
+    // the folder is still being chosen.
+    IHostBackend* pBackend = GetBackend();
+    if (pBackend) {
+        pBackend->SetSensitive(false);
+    }
     std::wstring strFolder;
-    if (!m_fnFolderPicker || !m_fnFolderPicker(Tr(L"open_dir", L"install_tip"), strFolder)) {
+    const bool bChosen = m_fnFolderPicker(Tr(L"open_dir", L"install_tip"), strFolder);
+    if (pBackend) {
+        pBackend->SetSensitive(true);
+    }
+    if (!bChosen) {
+        return;
+    }
+    // A choice without a local path (a remote location) cannot take the
+    // product; it would otherwise become "/Tovadoc" at the root.
+    if (strFolder.empty()) {
+        WriteLog(L"%s the chosen folder has no local path; nothing changes", L"CMainDlg::OnBrowse");
         return;
     }
     m_strSelectedDir = JoinProductFolder(strFolder);
@@ -209,9 +229,10 @@ bool CMainDlg::PrepareFolder(const std::wstring& strDir) {
     }
     // A file of that name cannot take the product either.
     if (kind == PathKind::Missing) {
-        WriteLogA("CMainDlg::OnInstall cannot create [%s]: %s\n", strPath.c_str(), strerror(errno));
+        WriteLog(L"%s cannot create [%s] errno=[%d]", L"CMainDlg::OnInstall", strDir.c_str(),
+                 errno);
     } else {
-        WriteLogA("CMainDlg::OnInstall [%s] exists and is not a folder\n", strPath.c_str());
+        WriteLog(L"%s [%s] exists and is not a folder", L"CMainDlg::OnInstall", strDir.c_str());
     }
     ShowMsgBox(this, Tr(L"dir_error", L"install_tip"));
     if (m_pEditPath) {
@@ -238,11 +259,11 @@ void CMainDlg::OnInstall() {
         return;
     }
     if (!GrantFolderAccess(strCandidate, L"Users")) {
-        WriteLog(L"CMainDlg::OnInstall no access for the users group on [%s]; going on",
+        WriteLog(L"%s no access for the users group on [%s]; going on", L"CMainDlg::OnInstall",
                  strCandidate.c_str());
     }
     m_strSelectedDir = strCandidate;
-    WriteLog(L"CMainDlg::OnInstall installing into [%s]", m_strSelectedDir.c_str());
+    WriteLog(L"%s installing into [%s]", L"CMainDlg::OnInstall", m_strSelectedDir.c_str());
     m_pInstallMgr->m_bDesktopShortcut = m_pCheckShortcut && m_pCheckShortcut->IsChecked();
     m_pInstallMgr->m_bQuickLaunch = m_pCheckLauncher && m_pCheckLauncher->IsChecked();
     m_pInstallMgr->m_strInstallDir = GetInstallDir();

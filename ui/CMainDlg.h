@@ -53,6 +53,8 @@ protected:
     bool OnTimer(uintptr_t nID);
     void OnInstallCallback(EventInstallCallBack* pEvt);
     void AdvanceProgress();
+    // Restarts the step timer that sleeps while the bar has reached its target.
+    void WakeProgressTimer();
     void OnStart();
     // Sets the stop flag the transfers read, then destroys the window.
     void CloseInstaller();

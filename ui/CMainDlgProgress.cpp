@@ -11,6 +11,7 @@
 #include "toolkit/control/SProgress.h"
 #include "toolkit/control/SStatic.h"
 #include "toolkit/control/STabCtrl.h"
+#include "toolkit/core/STimerManager.h"
 #include "toolkit/res/SApplication.h"
 #include "ui/CMainDlg.h"
 #include "ui/UiText.h"
@@ -30,7 +31,18 @@ void CMainDlg::OnInstallCallback(EventInstallCallBack* pEvt) {
     // The notification centre owns the event and releases it after delivery.
     m_nTargetPercent = pEvt->nPercent;
     if (m_pTxtInstallStatus) {
-        m_pTxtInstallStatus->SetWindowText(Tr(pEvt->strMessage, L"msg_tip"));
+        m_pTxtInstallStatus->SetWindowText(InstallStatusText(pEvt->strMessage, pEvt->nState < 0,
+                                                             pEvt->strReason, pEvt->nReasonValue));
+    }
+    WakeProgressTimer();
+}
+
+void CMainDlg::WakeProgressTimer() {
+    // The carousel runs for exactly as long as the progress page does; a
+    // running step timer is left alone so its 10 ms rhythm is not reset.
+    if (m_nShownPercent < m_nTargetPercent && STimerManager::HasTimer(this, TIMER_CAROUSEL) &&
+        !STimerManager::HasTimer(this, TIMER_PROGRESS)) {
+        SetTimer(TIMER_PROGRESS, 10);
     }
 }
 
@@ -80,6 +92,9 @@ void CMainDlg::AdvanceProgress() {
         if (m_pTabMain) {
             m_pTabMain->SetCurSel(2);
         }
+    } else if (m_nShownPercent >= m_nTargetPercent) {
+        // Nothing to climb to: sleep until the next install event.
+        KillTimer(TIMER_PROGRESS);
     }
 }
 
@@ -89,7 +104,7 @@ void CMainDlg::OnStart() {
     std::wstring strCommand =
         AnsiToWide(QuoteProgram(WideToAnsi(m_strSelectedDir + L"/Tovadoc.exe")));
     if (!LaunchProcess(strCommand)) {
-        WriteLog(L"CMainDlg::OnStart cannot start [%s]", strCommand.c_str());
+        WriteLog(L"%s cannot start [%s]", L"CMainDlg::OnStart", strCommand.c_str());
     }
     CloseInstaller();
 }

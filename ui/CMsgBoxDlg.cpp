@@ -32,7 +32,18 @@ bool CMsgBoxDlg::ProcessWindowMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, L
     if (uMsg == WM_DESTROY) {
         LeaveActive();
     }
+    // The dialog's own close code, not the toolkit's cancel, which is the
+    // confirm button's code here.
+    if (uMsg == WM_CLOSE && IsModalRunning()) {
+        EndDialog(kResultClose);
+        lResult = 0;
+        return true;
+    }
     return SHostDialog::ProcessWindowMessage(uMsg, wParam, lParam, lResult);
+}
+
+void CMsgBoxDlg::OnEscape() {
+    EndDialog(kResultClose);
 }
 
 bool CMsgBoxDlg::_HandleEvent(EventArgs* pEvt) {
@@ -86,7 +97,7 @@ void CMsgBoxDlg::OnInitDialog() {
     }
     ArrangeButtons();
     if (!m_pTextMsg) {
-        WriteLogA("CMsgBoxDlg::OnInitDialog the layout has no text_msg\n");
+        WriteLog(L"%s the layout has no text_msg", L"CMsgBoxDlg::OnInitDialog");
         return;
     }
     m_pTextMsg->SetWindowText(m_strMessage);

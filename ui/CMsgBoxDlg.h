@@ -11,7 +11,8 @@ class SStatic;
 
 // The installer's own message box: the text sizes the dialog, the style
 // chooses the buttons (0 confirm and continue, 2 confirm alone, anything
-// else confirm and cancel). DoModal returns one of the result codes.
+// else confirm and cancel). DoModal returns one of the result codes; Escape
+// and a close request count as the caption's close button.
 class CMsgBoxDlg : public SOUI::SHostDialog, public CActiveDialog<CMsgBoxDlg> {
 public:
     SOUI_CLASS_NAME(L"msgboxdlg")
@@ -27,6 +28,7 @@ public:
     bool _HandleEvent(SOUI::EventArgs* pEvt) override;
 
 protected:
+    void OnEscape() override;
     void OnInitDialog();
     void ArrangeButtons();
 

@@ -36,8 +36,7 @@ std::wstring GetDefaultInstallDir() {
     // A fresh account may not have ~/.local/share yet; the install folder is
     // later created one level deep only.
     if (g_mkdir_with_parents(WideToAnsi(strPrograms).c_str(), 0755) != 0) {
-        WriteLog(L"GetDefaultInstallDir::GetDefaultInstallDir cannot create [%s]",
-                 strPrograms.c_str());
+        WriteLog(L"InstallFolder::GetDefaultInstallDir cannot create [%s]", strPrograms.c_str());
     }
     return JoinProductFolder(strPrograms);
 }

@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
 # Usage: bench/download/run.sh <build_dir> [rounds]
-# Serves a 1 GiB file from a private nginx on 127.0.0.1 and downloads it
-# alternately with downloadFile (bench_download_client) and the curl command
-# line, each measured the same way by /usr/bin/time (wall time, peak RSS).
-# Last line: ratio_time=<ours/curl> extra_rss_mib=<ours-curl>, from medians.
+# Serves a 1 GiB file from a private nginx on 127.0.0.1 and downloads it in
+# turn with downloadFile given the file's SHA-256 (bench_download_client, as
+# a pinned install step does), with the curl command line, and with curl
+# followed by sha256sum -c (a careful user), each measured the same way by
+# /usr/bin/time (wall time, peak RSS), after a sync so that no round pays
+# for the write-back of the one before.
+# Last line: ratio_time=<ours/curl> extra_rss_mib=<ours-curl>
+# ratio_verified=<ours/(curl then sha256sum)>, from medians.
 set -euo pipefail
 build_dir=${1:?build folder}
 rounds=${2:-5}
@@ -20,6 +24,7 @@ trap cleanup EXIT
 
 mkdir -p "$work/www" "$work/dl" "$work/temp"
 head -c $((1024 * 1024 * 1024)) /dev/urandom >"$work/www/big.bin"
+sha=$(sha256sum "$work/www/big.bin" | cut -d' ' -f1)
 port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
 
 # One process, in the foreground of its own job, everything under $work.
@@ -57,6 +62,7 @@ done
 measure() {
   local name=$1; shift
   rm -f "$work"/dl/*
+  sync
   /usr/bin/time -f "%e %M" -o "$work/one.txt" "$@"
   cat "$work/one.txt" >>"$work/$name"
   local got
@@ -65,14 +71,19 @@ measure() {
   rm -f "$work"/dl/*
 }
 
-ours() { measure "$1" "$client" "$url" "$work/dl" ours.bin; }
+ours() { measure "$1" "$client" "$url" "$work/dl" ours.bin "$sha"; }
 theirs() { measure "$1" curl -sSf -o "$work/dl/curl.bin" "$url"; }
+careful() {
+  measure "$1" sh -c 'curl -sSf -o "$1/curl.bin" "$2" && echo "$3  $1/curl.bin" | sha256sum -c --quiet' \
+    sh "$work/dl" "$url" "$sha"
+}
 
 # The first of each warms the page cache and is not counted.
-ours warmup; theirs warmup
+ours warmup; theirs warmup; careful warmup
 for i in $(seq "$rounds"); do
   ours ours.txt
   theirs curl.txt
+  careful careful.txt
 done
 
 median() { sort -n | awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
@@ -80,8 +91,10 @@ ours_s=$(cut -d' ' -f1 "$work/ours.txt" | median)
 curl_s=$(cut -d' ' -f1 "$work/curl.txt" | median)
 ours_kib=$(cut -d' ' -f2 "$work/ours.txt" | median)
 curl_kib=$(cut -d' ' -f2 "$work/curl.txt" | median)
+careful_s=$(cut -d' ' -f1 "$work/careful.txt" | median)
 echo "rounds=$rounds size=1GiB"
-echo "downloadFile: median_s=$ours_s peak_rss_kib=$ours_kib"
-echo "curl:         median_s=$curl_s peak_rss_kib=$curl_kib"
-awk -v a="$ours_s" -v b="$curl_s" -v ra="$ours_kib" -v rb="$curl_kib" \
-  'BEGIN { printf "ratio_time=%.3f extra_rss_mib=%.1f\n", a / b, (ra - rb) / 1024 }'
+echo "downloadFile, pinned: median_s=$ours_s peak_rss_kib=$ours_kib"
+echo "curl:                 median_s=$curl_s peak_rss_kib=$curl_kib"
+echo "curl then sha256sum:  median_s=$careful_s"
+awk -v a="$ours_s" -v b="$curl_s" -v c="$careful_s" -v ra="$ours_kib" -v rb="$curl_kib" \
+  'BEGIN { printf "ratio_time=%.3f extra_rss_mib=%.1f ratio_verified=%.3f\n", a / b, (ra - rb) / 1024, a / c }'

@@ -1,14 +1,20 @@
 // install-cli: one whole installation without a window. Runs the install
 // manager on the real notification centre and message loop, in a given
 // installer folder (its Install.ini, its downloads) into a given folder, and
-// prints every install event as the window would receive it, then the result.
+// shows every install event as the window would receive it, then the result:
+// on a terminal as one line redrawn in place (with the running download's
+// bytes and speed), otherwise as one line per event.
 //   install-cli --installer-dir DIR --install-dir DIR [--pack-timeout-ms N]
 // Exit 0 when the installation succeeded.
+#include <glib.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
 #include "app/AppShutdown.h"
+#include "demo/install-cli/CProgressLine.h"
 #include "http/ClusterCurl.h"
 #include "install/CInstallMgr.h"
 #include "install/EventInstallCallBack.h"
@@ -26,19 +32,17 @@ const int kAnswerLimitMs = 20 * 1000;
 
 class CEventPrinter {
 public:
+    explicit CEventPrinter(CProgressLine& line) : m_line(line) {}
     bool OnEvent(SOUI::EventArgs* pEvt) {
         if (pEvt->GetID() == kHttpEventId) {
             m_bAnswered = true;
-            std::printf("statistics post answered\n");
-            std::fflush(stdout);
+            m_line.Note("statistics post answered");
             return true;
         }
         if (pEvt->GetID() != EventInstallCallBack::EventID)
             return false;
         auto* p = static_cast<EventInstallCallBack*>(pEvt);
-        std::printf("[%3d%%] state=%2d  %s\n", p->nPercent, p->nState,
-                    WideToAnsi(p->strMessage).c_str());
-        std::fflush(stdout);
+        m_line.OnEvent(p->nPercent, p->nState, WideToAnsi(p->strMessage));
         if (p->nPercent == 100 && p->nState == 0) {
             m_bDone = m_bSucceeded = true;
         } else if (p->nPercent == 80 && p->nState == -1) {
@@ -48,11 +52,17 @@ public:
         return true;
     }
 
+    CProgressLine& m_line;
     bool m_bDone = false;
     bool m_bSucceeded = false;
     bool m_bAnswered = false;
     std::string m_strFailure;
 };
+
+gboolean OnProgressTick(gpointer pLine) {
+    static_cast<CProgressLine*>(pLine)->OnTick(CProgressLine::Clock::now());
+    return G_SOURCE_CONTINUE;
+}
 
 void Usage() {
     std::fprintf(
@@ -86,7 +96,10 @@ int main(int argc, char** argv) {
     auto* pCenter = new SOUI::SNotifyCenter();
     pCenter->addEvent(EventInstallCallBack::EventID, EventInstallCallBack::EventName);
     pCenter->addEvent(kHttpEventId, L"on_httpcallback");
-    CEventPrinter printer;
+    CProgressLine line(stdout, isatty(STDOUT_FILENO) != 0, strInstallerDir);
+    CEventPrinter printer(line);
+    // Only a terminal's line shows the download's bytes; nothing polls otherwise.
+    guint nTick = line.IsTerminal() ? g_timeout_add(250, OnProgressTick, &line) : 0;
     pCenter->RegisterEventMap(SOUI::Subscriber(&CEventPrinter::OnEvent, &printer));
 
     bool bFinished = false;
@@ -107,6 +120,9 @@ int main(int argc, char** argv) {
     // A post still waiting for its answer must not fire into a deleted centre.
     EndRequests();
     SOUI::RunLoopUntil([&] { return pCenter->GetPendingCount() == 0; }, 1000);
+    if (nTick)
+        g_source_remove(nTick);
+    line.Finish();
     pCenter->UnregisterEventMap(SOUI::Subscriber(&CEventPrinter::OnEvent, &printer));
     delete pCenter;
     EndTransfers();

@@ -38,7 +38,22 @@ struct Behaviour {
     int nBusyStatus = 503;
     int nRetryAfter = 0;              // seconds, sent with the busy answers; 0: none
     bool bChangesAfterFirst = false;  // other bytes and ETag from the second answer on
+    bool bWrongPart = false;          // a range is answered from byte 0 on
 };
+
+Behaviour Busy(int nStatus) {
+    Behaviour b;
+    b.nBusyAnswers = 9;
+    b.nBusyStatus = nStatus;
+    return b;
+}
+
+Behaviour CutEveryAnswer() {
+    Behaviour b;
+    b.nCutAt = 1000;
+    b.nCutAnswers = 9;
+    return b;
+}
 
 struct Asked {
     std::string strRange;
@@ -104,6 +119,8 @@ protected:
         if (!b.bRanges || (!strIfRange.empty() && strIfRange != strCurrent)) {
             const_cast<httplib::Request&>(req).ranges.clear();
             res.status = 200;
+        } else if (b.bWrongPart && !req.ranges.empty()) {
+            const_cast<httplib::Request&>(req).ranges = {{0, -1}};
         }
         const size_t nFirst = req.ranges.empty() ? 0 : static_cast<size_t>(req.ranges[0].first);
         const size_t nStop = k < b.nCutAnswers ? nFirst + b.nCutAt : kSize;
@@ -118,14 +135,13 @@ protected:
             });
     }
 
-    // The test thread talks to the handlers only through the lock: TCP
-    // orders them, but the race detector cannot see that.
-    void Reset(const Behaviour& b) {
+    // Between downloads: what the next one meets.
+    void Behave(const Behaviour& b) {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_behaviour = b;
         m_asked.clear();
+        m_nBytesSent = 0;
     }
-
     std::vector<Asked> AskedSoFar() {
         std::lock_guard<std::mutex> lock(m_mutex);
         return m_asked;
@@ -148,7 +164,7 @@ TEST_F(ClusterCurlRetry, TransientFailuresAreRetriedAndResumedOnlyWhereSafe) {
         // Range and If-Range of each request, in order.
         std::vector<Asked> asked;
         bool bSecondVersion;
-        size_t nBytesSent;
+        size_t nBytesSent;  // body bytes the server sent in all; 0: not checked
     };
     auto with = [](auto change) {
         Behaviour b;
@@ -207,8 +223,7 @@ TEST_F(ClusterCurlRetry, TransientFailuresAreRetriedAndResumedOnlyWhereSafe) {
          kSize},
     };
     for (const Case& c : cases) {
-        Reset(c.b);
-        m_nBytesSent = 0;
+        Behave(c.b);
         fs::remove(m_dir / "p.exe");
         const std::string& expected = c.bSecondVersion ? m_v2 : m_v1;
         Receiver receiver;
@@ -228,7 +243,9 @@ TEST_F(ClusterCurlRetry, TransientFailuresAreRetriedAndResumedOnlyWhereSafe) {
             EXPECT_EQ(c.asked[i].strRange, asked[i].strRange) << c.szName << " #" << i;
             EXPECT_EQ(c.asked[i].strIfRange, asked[i].strIfRange) << c.szName << " #" << i;
         }
-        EXPECT_EQ(c.nBytesSent, m_nBytesSent.load()) << c.szName;
+        if (c.nBytesSent != 0) {
+            EXPECT_EQ(c.nBytesSent, m_nBytesSent.load()) << c.szName;
+        }
 
         // The bar never goes back, not even when an attempt starts over.
         double dLastFraction = 0;
@@ -244,8 +261,9 @@ TEST_F(ClusterCurlRetry, TransientFailuresAreRetriedAndResumedOnlyWhereSafe) {
             }
         }
         ASSERT_FALSE(receiver.m_reports.empty()) << c.szName;
+        // Reports are thinned to one per percent: the last may be short of the end.
         EXPECT_EQ(kSize, receiver.m_reports.back().first) << c.szName;
-        EXPECT_EQ(kSize, receiver.m_reports.back().second) << c.szName;
+        EXPECT_GE(receiver.m_reports.back().second, kSize * 0.99) << c.szName;
     }
 }
 
@@ -258,44 +276,14 @@ TEST_F(ClusterCurlRetry, PermanentFailuresAndExhaustedRetriesEndTheDownload) {
         long lCode;
         TransferFailure eFailure;
     } cases[] = {
-        {"404 is final",
-         [] {
-             Behaviour b;
-             b.nBusyAnswers = 9, b.nBusyStatus = 404;
-             return b;
-         }(),
-         3, 1, 404, TransferFailure::HttpStatus},
-        {"403 is final",
-         [] {
-             Behaviour b;
-             b.nBusyAnswers = 9, b.nBusyStatus = 403;
-             return b;
-         }(),
-         3, 1, 403, TransferFailure::HttpStatus},
-        {"500 four times",
-         [] {
-             Behaviour b;
-             b.nBusyAnswers = 9, b.nBusyStatus = 500;
-             return b;
-         }(),
-         3, 4, 500, TransferFailure::HttpStatus},
-        {"cut every time",
-         [] {
-             Behaviour b;
-             b.nCutAt = 1000, b.nCutAnswers = 9;
-             return b;
-         }(),
-         2, 3, CURLE_PARTIAL_FILE, TransferFailure::CutOff},
-        {"retries off",
-         [] {
-             Behaviour b;
-             b.nCutAt = 1000, b.nCutAnswers = 9;
-             return b;
-         }(),
-         0, 1, CURLE_PARTIAL_FILE, TransferFailure::CutOff},
+        {"404 is final", Busy(404), 3, 1, 404, TransferFailure::HttpStatus},
+        {"403 is final", Busy(403), 3, 1, 403, TransferFailure::HttpStatus},
+        {"500 four times", Busy(500), 3, 4, 500, TransferFailure::HttpStatus},
+        {"cut every time", CutEveryAnswer(), 2, 3, CURLE_PARTIAL_FILE, TransferFailure::CutOff},
+        {"retries off", CutEveryAnswer(), 0, 1, CURLE_PARTIAL_FILE, TransferFailure::CutOff},
     };
     for (const Case& c : cases) {
-        Reset(c.b);
+        Behave(c.b);
         WriteFile(m_dir / "p.exe", "old");
         Client client;
         client.m_nRetries = c.nRetries;
@@ -326,7 +314,7 @@ TEST_F(ClusterCurlRetry, PausesGrowAndFollowRetryAfterUpToTheirLimit) {
         Behaviour b;
         b.nBusyAnswers = c.nBusy;
         b.nRetryAfter = c.nRetryAfter;
-        Reset(b);
+        Behave(b);
         StderrCapture log;
         Client client;
         client.m_nRetries = 3;
@@ -341,10 +329,9 @@ TEST_F(ClusterCurlRetry, PausesGrowAndFollowRetryAfterUpToTheirLimit) {
 }
 
 TEST_F(ClusterCurlRetry, ALongRetryAfterIsCappedAndItsPauseEndsAtCancel) {
-    Behaviour b;
-    b.nBusyAnswers = 9;
+    Behaviour b = Busy(503);
     b.nRetryAfter = 120;
-    Reset(b);
+    Behave(b);
     WriteFile(m_dir / "p.exe", "old");
     StderrCapture log;
     CCancelToken token;
@@ -370,10 +357,9 @@ TEST_F(ClusterCurlRetry, ALongRetryAfterIsCappedAndItsPauseEndsAtCancel) {
 }
 
 TEST_F(ClusterCurlRetry, NoRetryOutlastsTheWholeTransferTimeOut) {
-    Behaviour b;
-    b.nBusyAnswers = 9;
+    Behaviour b = Busy(503);
     b.nRetryAfter = 10;
-    Reset(b);
+    Behave(b);
     StderrCapture log;
     Client client;
     client.m_nRetries = 3;

@@ -79,7 +79,7 @@ TEST_F(ClusterCurl, GetOfErrorPageKeepsStatusBodyAndLogs) {
     EXPECT_EQ("No error", result.strMsg);
     EXPECT_EQ("<html>no such package</html>", response);
     EXPECT_NE(std::string::npos,
-              log.Text().find("[curl send msg error: pRes=No error, lResCode=404 \n]"));
+              log.Text().find("[curl send msg error: pRes=No error, lResCode=404 ]\n"));
 }
 
 TEST_F(ClusterCurl, PostSendsBodyByteForByteWithOneContentTypeLine) {
@@ -171,7 +171,7 @@ TEST_F(ClusterCurl, ServerThatNeverAnswersTimesOut) {
     EXPECT_EQ(CURLE_OPERATION_TIMEDOUT, result.lResCode);
     EXPECT_EQ(TransferFailure::TimedOut, result.eFailure) << TransferFailureName(result.eFailure);
     EXPECT_TRUE(response.empty());
-    EXPECT_NE(std::string::npos, log.Text().find("lResCode=28 \n]"));
+    EXPECT_NE(std::string::npos, log.Text().find("lResCode=28 ]\n"));
 }
 
 TEST_F(ClusterCurl, SelfSignedCertificateFailsVerification) {
@@ -381,7 +381,7 @@ TEST_F(ClusterCurl, StallAfterOkStatusIsFailureAndNothingIsRenamed) {
     EXPECT_EQ(TransferFailure::TimedOut, result.eFailure) << TransferFailureName(result.eFailure);
     EXPECT_EQ(curl_easy_strerror(CURLE_OPERATION_TIMEDOUT), result.strMsg);
     EXPECT_TRUE(fs::is_empty(m_dir.path()));
-    EXPECT_NE(std::string::npos, log.Text().find("lResCode=28 \n]"));
+    EXPECT_NE(std::string::npos, log.Text().find("lResCode=28 ]\n"));
 }
 
 TEST_F(ClusterCurl, UncreatableTempFileReportsTargetPath) {

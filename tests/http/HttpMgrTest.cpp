@@ -120,7 +120,7 @@ TEST_F(HttpMgr, RefusedConnectionFiresEmptyEvent) {
     ASSERT_TRUE(WaitForThreadsToEnd());
     std::string text = log.Text();
     EXPECT_NE(std::string::npos, text.find(ResultLine(nId, 0) + "]"));
-    EXPECT_NE(std::string::npos, text.find("lResCode=7 \n]"));
+    EXPECT_NE(std::string::npos, text.find("lResCode=7 ]\n"));
 }
 
 TEST_F(HttpMgr, ClientWithoutHandleStillFiresEvent) {
@@ -132,7 +132,7 @@ TEST_F(HttpMgr, ClientWithoutHandleStillFiresEvent) {
     EXPECT_EQ(nId, m_events[0].userid);
     ASSERT_TRUE(WaitForThreadsToEnd());
     std::string text = log.Text();
-    EXPECT_NE(std::string::npos, text.find("[curl_easy_init() failed: m_pCurl == NULL\n]"));
+    EXPECT_NE(std::string::npos, text.find("[curl_easy_init() failed: m_pCurl == NULL]\n"));
     EXPECT_NE(std::string::npos, text.find(ResultLine(nId, 0) + "]"));
 }
 
@@ -204,7 +204,7 @@ TEST_F(HttpMgr, NeverAnsweringServerEndsAfterFifteenSeconds) {
     EXPECT_TRUE(m_events[0].strResponse.empty());
     ASSERT_TRUE(WaitForThreadsToEnd());
     std::string text = log.Text();
-    EXPECT_NE(std::string::npos, text.find("lResCode=28 \n]"));
+    EXPECT_NE(std::string::npos, text.find("lResCode=28 ]\n"));
     EXPECT_NE(std::string::npos, text.find(ResultLine(nId, 0) + "]"));
 }
 

@@ -54,8 +54,8 @@ TEST_F(ClusterCurl, ClientWithoutHandleFailsEveryTransfer) {
 
     std::string text = log.Text();
     EXPECT_NE(std::string::npos,
-              text.find("[curl_easy_init() failed: " + std::to_string(ENOMEM) + "\n]"));
-    EXPECT_NE(std::string::npos, text.find("[curl_easy_init() failed: m_pCurl == NULL\n]"));
+              text.find("[curl_easy_init() failed: " + std::to_string(ENOMEM) + "]\n"));
+    EXPECT_NE(std::string::npos, text.find("[curl_easy_init() failed: m_pCurl == NULL]\n"));
 }
 
 }  // namespace

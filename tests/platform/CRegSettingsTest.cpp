@@ -6,11 +6,14 @@
 #include <vector>
 
 #include "platform/CRegSettings.h"
+#include "support/StderrCapture.h"
 #include "support/TempDir.h"
 
 namespace fs = std::filesystem;
 
 namespace {
+
+const std::wstring kNdpKey = L"Software\\Microsoft\\NET Framework Setup\\NDP";
 
 // Points the hive at a fresh temporary folder for one test.
 class RegSettings : public ::testing::Test {
@@ -41,7 +44,6 @@ protected:
 
 TEST_F(RegSettings, MissingKeyGivesFalseAndLeavesTheVectorAlone) {
     CRegSettings reg(false);
-    EXPECT_FALSE(reg.IsOpen());
     std::vector<std::wstring> names{L"kept"};
     EXPECT_FALSE(reg.EnumSubKeys(names));
     EXPECT_EQ(names, std::vector<std::wstring>{L"kept"});
@@ -58,7 +60,6 @@ TEST_F(RegSettings, FourReleasesComeInRegistryOrderAndFilesAreNoKeys) {
         fs::create_directories(Ndp() / name);
     testsupport::WriteFile(Ndp() / "v5-not-a-key", "value");
     CRegSettings reg(false);
-    ASSERT_TRUE(reg.IsOpen());
     std::vector<std::wstring> names{L"first"};
     ASSERT_TRUE(reg.EnumSubKeys(names));
     EXPECT_EQ(names, (std::vector<std::wstring>{L"first", L"v2.0.50727", L"v3.0", L"v3.5", L"v4"}));
@@ -90,30 +91,61 @@ TEST_F(RegSettings, KeyOnlyUnderWow6432NodeIsNotSeen) {
     fs::create_directories(redirected);
     for (bool b64 : {false, true}) {
         CRegSettings reg(b64);
-        EXPECT_EQ(reg.IsWow64Key(), b64);
         std::vector<std::wstring> names;
         EXPECT_FALSE(reg.EnumSubKeys(names));
         EXPECT_TRUE(names.empty());
     }
 }
 
-TEST_F(RegSettings, ChineseNamesAndOddEntries) {
+TEST_F(RegSettings, ChineseNamesAndNamesThatAreNoUtf8) {
     fs::create_directories(Ndp() / "v4" / "Client");
     fs::create_directories(Ndp() / "版本");
-    fs::create_directories(Ndp() / std::string("bad\xff"));  // not UTF-8: skipped, not fatal
+    // Not UTF-8: kept byte for byte, sorted and matched like any other name.
+    fs::create_directories(Ndp() / std::string("bad\xff"));
+    fs::create_directories(Ndp() / std::string("\xe5"));
     CRegSettings reg(false);
     std::vector<std::wstring> names;
     ASSERT_TRUE(reg.EnumSubKeys(names));
-    EXPECT_EQ(names, (std::vector<std::wstring>{L"v4", L"版本"}));
+    EXPECT_EQ(names, (std::vector<std::wstring>{L"bad\xDCFF", L"v4", L"版本", L"\xDCE5"}));
+    std::string path;
+    ASSERT_TRUE(CRegSettings::ResolveKeyPath(
+        L"SOFTWARE\\microsoft\\NET Framework Setup\\NDP\\BAD\xDCFF", false, path));
+    EXPECT_EQ(path, (Ndp() / std::string("bad\xff")).string());
 }
 
+// Names that would leave the hive, or cut a name short, are refused; a link
+// inside the hive is no key, neither read nor created through.
 TEST_F(RegSettings, KeyPathsCannotLeaveTheHive) {
-    fs::create_directories(m_dir.path() / "outside" / "v4");
-    std::string path;
-    EXPECT_FALSE(CRegSettings::ResolveKeyPath(L"..\\..\\outside", false, path));
-    EXPECT_FALSE(CRegSettings::ResolveKeyPath(L"a/b", true, path));
-    CRegSettings reg(L"..\\outside", false);
-    EXPECT_FALSE(reg.IsOpen());
+    const fs::path outside = m_dir.path() / "outside";
+    fs::create_directories(outside / "v4");
+    fs::create_directories(m_dir.path() / "HKEY_LOCAL_MACHINE");
+    std::string path = "unchanged";
+    testsupport::StderrCapture capture;
+    const std::wstring refused[] = {L"..\\..\\outside", L"a/b", std::wstring(L"Soft\0ware", 9),
+                                    L"Software\\.\\x"};
+    for (const std::wstring& key : refused) {
+        EXPECT_FALSE(CRegSettings::ResolveKeyPath(key, true, path));
+        EXPECT_FALSE(CRegSettings::ResolveKeyPath(key, false, path));
+    }
+    EXPECT_EQ(path, "unchanged");
+    EXPECT_NE(capture.Text().find("CRegSettings::OpenKeyFolder invalid key name"),
+              std::string::npos);
+    EXPECT_FALSE(fs::exists(m_dir.path() / "HKEY_LOCAL_MACHINE" / "Soft"));
+
+    // Links to a folder outside, at a key on the way and at a subkey.
+    fs::create_directory_symlink(outside, m_dir.path() / "HKEY_LOCAL_MACHINE" / "Software");
+    EXPECT_FALSE(CRegSettings::ResolveKeyPath(L"Software\\Microsoft", true, path));
+    EXPECT_FALSE(CRegSettings::ResolveKeyPath(L"software\\v4", false, path));
+    EXPECT_FALSE(fs::exists(outside / "Microsoft"));
+    fs::remove(m_dir.path() / "HKEY_LOCAL_MACHINE" / "Software");
+    fs::create_directories(Ndp() / "v2.0");
+    fs::create_directory_symlink(outside / "v4", Ndp() / "v4");
+    CRegSettings reg(false);
+    std::vector<std::wstring> names;
+    ASSERT_TRUE(reg.EnumSubKeys(names));
+    EXPECT_EQ(names, std::vector<std::wstring>{L"v2.0"});
+    EXPECT_FALSE(CRegSettings::ResolveKeyPath(kNdpKey + std::wstring(L"\\v4\\Full"), true, path));
+    EXPECT_FALSE(fs::exists(outside / "v4" / "Full"));
 }
 
 TEST_F(RegSettings, CreatingAKeyReusesExistingSpellings) {

@@ -120,6 +120,16 @@ TEST_F(FolderPermissions, FailuresChangeNothingAndSaySo) {
     EXPECT_EQ(AclText(dir, ACL_TYPE_ACCESS), strBefore);
     EXPECT_EQ(AclText(dir, ACL_TYPE_DEFAULT), "\n");
 
+    // A link in the folder's place: what it points to gets nothing.
+    std::filesystem::create_symlink(dir, m_tmp / "link");
+    {
+        testsupport::StderrCapture capture;
+        EXPECT_FALSE(GrantFolderAccess((m_tmp / "link").wstring(), L"Users"));
+        EXPECT_NE(capture.Text().find("is a symbolic link"), std::string::npos);
+    }
+    EXPECT_EQ(AclText(dir, ACL_TYPE_ACCESS), strBefore);
+    EXPECT_EQ(AclText(dir, ACL_TYPE_DEFAULT), "\n");
+
     testsupport::StderrCapture capture;
     EXPECT_FALSE(GrantFolderAccess((m_tmp / "missing").wstring(), L"Users"));
     EXPECT_FALSE(std::filesystem::exists(m_tmp / "missing"));

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <pwd.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -10,6 +11,8 @@
 #include <thread>
 
 #include "platform/CCancelToken.h"
+#include "platform/CommandLine.h"
+#include "platform/InvokingUser.h"
 #include "platform/ProcessControl.h"
 #include "platform/ProcessFind.h"
 #include "platform/TextConvert.h"
@@ -269,6 +272,143 @@ TEST(LaunchProcess, StartsAProgramThatRunsOnItsOwn) {
     EXPECT_EQ(kill(static_cast<pid_t>(pid), SIGKILL), 0);
 }
 
+// One environment variable set (or removed, for null) for a scope.
+class CScopedEnv {
+public:
+    CScopedEnv(const char* pszName, const char* pszValue) : m_strName(pszName) {
+        const char* pszOld = getenv(pszName);
+        m_bHadOld = pszOld != nullptr;
+        m_strOld = pszOld ? pszOld : "";
+        if (pszValue)
+            setenv(pszName, pszValue, 1);
+        else
+            unsetenv(pszName);
+    }
+    ~CScopedEnv() {
+        if (m_bHadOld)
+            setenv(m_strName.c_str(), m_strOld.c_str(), 1);
+        else
+            unsetenv(m_strName.c_str());
+    }
+
+private:
+    std::string m_strName, m_strOld;
+    bool m_bHadOld = false;
+};
+
+// A line of /proc/<pid>/status, e.g. "Uid:", without the name.
+std::string StatusLine(pid_t pid, const std::string& strName) {
+    std::string text = testsupport::ReadFile("/proc/" + std::to_string(pid) + "/status");
+    size_t pos = text.find("\n" + strName);
+    if (pos == std::string::npos)
+        return "";
+    pos += strName.size() + 1;
+    return text.substr(pos, text.find('\n', pos) - pos);
+}
+
+// Run through sudo or pkexec, the installer starts the product as the person
+// who asked for it: their uid, gid, groups and home, never root's.
+TEST(LaunchProcess, ElevatedInstallerStartsTheProgramAsTheInvokingUser) {
+    if (geteuid() != 0)
+        GTEST_SKIP() << "only root can start a program as another user";
+    const passwd* pw = getpwnam("nobody");
+    if (!pw)
+        GTEST_SKIP() << "this system has no user nobody";
+    const std::string uid = std::to_string(pw->pw_uid), gid = std::to_string(pw->pw_gid);
+    const std::string home = pw->pw_dir;
+    TempDir dir;
+    fs::permissions(dir.path(), fs::perms::owner_all | fs::perms::group_read |
+                                    fs::perms::group_exec | fs::perms::others_read |
+                                    fs::perms::others_exec);
+    struct Case {
+        const char *szSudoUid, *szSudoGid, *szPkexecUid;
+        std::string strUid, strGid, strHome;
+    };
+    const Case cases[] = {
+        {uid.c_str(), gid.c_str(), nullptr, uid, gid, home},
+        {nullptr, nullptr, uid.c_str(), uid, gid, home},
+        // Root's own sudo, and no sudo at all: root stays root.
+        {"0", "0", nullptr, "0", "0", "/root"},
+        {nullptr, nullptr, nullptr, "0", "0", "/root"},
+    };
+    int nCase = 0;
+    for (const Case& c : cases) {
+        CScopedEnv sudoUid("SUDO_UID", c.szSudoUid), sudoGid("SUDO_GID", c.szSudoGid);
+        CScopedEnv pkexecUid("PKEXEC_UID", c.szPkexecUid), homeVar("HOME", "/root");
+        const std::string name = UniqueName("AsUser" + std::to_string(nCase++));
+        fs::path copy = CopyHelper(dir, "sleep_ms", name);
+        std::wstring commandLine = AnsiToWide(QuoteProgram(copy.string()) + " 600000");
+        ASSERT_TRUE(LaunchProcess(commandLine));
+        uint32_t found = 0;
+        ASSERT_TRUE(WaitUntilFound(name, found)) << name;
+        const pid_t pid = static_cast<pid_t>(found);
+        const std::string all =
+            "\t" + c.strUid + "\t" + c.strUid + "\t" + c.strUid + "\t" + c.strUid;
+        EXPECT_EQ(StatusLine(pid, "Uid:"), all) << name;
+        EXPECT_EQ(StatusLine(pid, "Gid:"),
+                  "\t" + c.strGid + "\t" + c.strGid + "\t" + c.strGid + "\t" + c.strGid)
+            << name;
+        if (c.strUid != "0") {
+            EXPECT_EQ(StatusLine(pid, "Groups:"), "\t" + c.strGid + " ") << name;
+        }
+        // Readable once the new program is fully set up (the exe link that
+        // found it changes a moment before).
+        std::string environment;
+        for (int i = 0; i < 500 && environment.empty(); ++i) {
+            environment = testsupport::ReadFile("/proc/" + std::to_string(pid) + "/environ");
+            if (environment.empty())
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        EXPECT_NE(environment.find(std::string("\0HOME=", 6) + c.strHome + '\0'), std::string::npos)
+            << name;
+        kill(pid, SIGKILL);
+    }
+    // A program the user may not run is not run at all, certainly not as root.
+    TempDir privateDir;  // 0700, root's
+    fs::path hidden = CopyHelper(privateDir, "sleep_ms", UniqueName("Hidden"));
+    CScopedEnv sudoUid("SUDO_UID", uid.c_str()), sudoGid("SUDO_GID", gid.c_str());
+    std::wstring commandLine = AnsiToWide(QuoteProgram(hidden.string()) + " 600000");
+    StderrCapture capture;
+    EXPECT_FALSE(LaunchProcess(commandLine));
+    EXPECT_EQ(capture.Text(), "CreateProcess failed. Error: 13\n");
+    // The installer itself is still root.
+    EXPECT_EQ(geteuid(), 0u);
+}
+
+TEST(InvokingUser, IdsFromSudoOrPkexecOnlyWhenRoot) {
+    struct Case {
+        uid_t euid;
+        const char *szSudoUid, *szSudoGid, *szPkexecUid;
+        bool bDrop;
+        uid_t nUid;
+        gid_t nGid;
+    };
+    const gid_t kLookUp = static_cast<gid_t>(-1);
+    const Case cases[] = {
+        {0, "1000", "100", nullptr, true, 1000, 100},
+        {0, nullptr, nullptr, "1001", true, 1001, kLookUp},
+        {0, "1000", "100", "1001", true, 1000, 100},  // sudo's word first
+        {0, "1000", nullptr, "1001", true, 1001, kLookUp},
+        {1000, "1000", "100", nullptr, false, 0, 0},  // not elevated
+        {0, "0", "0", nullptr, false, 0, 0},          // root's own sudo
+        {0, "12a", "100", nullptr, false, 0, 0},
+        {0, "-5", "100", nullptr, false, 0, 0},
+        {0, "", "", "", false, 0, 0},
+        {0, "99999999999999999999", "1", nullptr, false, 0, 0},
+    };
+    for (const Case& c : cases) {
+        uid_t nUid = 0;
+        gid_t nGid = 0;
+        EXPECT_EQ(DecideInvokingIds(c.euid, c.szSudoUid, c.szSudoGid, c.szPkexecUid, nUid, nGid),
+                  c.bDrop)
+            << (c.szSudoUid ? c.szSudoUid : "-") << " " << (c.szPkexecUid ? c.szPkexecUid : "-");
+        if (c.bDrop) {
+            EXPECT_EQ(nUid, c.nUid);
+            EXPECT_EQ(nGid, c.nGid);
+        }
+    }
+}
+
 TEST(LaunchProcess, EndedProgramLeavesNoZombie) {
     TempDir dir;
     const std::string name = UniqueName("Quick");
@@ -296,7 +436,7 @@ TEST(LaunchProcess, MissingProgramIsReportedOnStandardError) {
     StderrCapture capture;
     std::wstring commandLine = L"/nonexistent/Tovadoc.exe";
     EXPECT_FALSE(LaunchProcess(commandLine));
-    EXPECT_EQ(capture.Text(), "CreateProcess failed. Error: 2");
+    EXPECT_EQ(capture.Text(), "CreateProcess failed. Error: 2\n");
 }
 
 TEST(FindProcessByName, ExactCaseSensitiveNameBeyondFifteenCharacters) {
@@ -369,15 +509,62 @@ TEST(FindProcessByName, ZombiesDoNotCount) {
 }
 
 TEST(FindProcessByName, NameRules) {
-    CProcessNames elf{"/opt/Tovadoc/ConvertWorker.exe", "ConvertWorker.e", {"./ConvertWorker.exe"}};
-    EXPECT_TRUE(ProcessNameMatches("ConvertWorker.exe", elf));
-    EXPECT_FALSE(ProcessNameMatches("ConvertWorker.e", elf));
-    CProcessNames deletedLink{"", "Tovadoc.exe", {"Tovadoc.exe"}};
-    EXPECT_TRUE(ProcessNameMatches("Tovadoc.exe", deletedLink));
-    EXPECT_FALSE(ProcessNameMatches("tovadoc.exe", deletedLink));
-    CProcessNames script{"/usr/bin/dash", "ConvertWorker.e", {"/bin/sh", "/opt/ConvertWorker.exe"}};
-    EXPECT_TRUE(ProcessNameMatches("ConvertWorker.exe", script));
-    EXPECT_FALSE(ProcessNameMatches("ConvertWorker.exx", script));
-    EXPECT_FALSE(ProcessNameMatches("dash2", script));
-    EXPECT_TRUE(ProcessNameMatches("dash", script));
+    struct Case {
+        CProcessNames names;
+        const char* szName;
+        bool bMatches;
+    };
+    const CProcessNames elf{
+        "/opt/Tovadoc/ConvertWorker.exe", "ConvertWorker.e", {"./ConvertWorker.exe"}, ""};
+    const CProcessNames script{"/usr/bin/dash",
+                               "ConvertWorker.e",
+                               {"/bin/sh", "/opt/ConvertWorker.exe"},
+                               "/opt/ConvertWorker.exe"};
+    const CProcessNames optionScript{
+        "/usr/bin/dash", "Tovadoc.exe", {"sh", "-e", "/opt/Tovadoc.exe"}, "/opt/Tovadoc.exe"};
+    const CProcessNames wine{"/usr/lib/wine/wine64-preloader",
+                             "Tovadoc.exe",
+                             {"C:\\Program Files\\Tovadoc\\Tovadoc.exe"},
+                             ""};
+    // Any program may call itself anything.
+    const CProcessNames renamed{"/usr/bin/sleep", "Tovadoc.exe", {"sleep", "100"}, ""};
+    const CProcessNames renamedWithArg{
+        "/usr/bin/cat", "Tovadoc.exe", {"cat", "/opt/Tovadoc.exe"}, ""};
+    const CProcessNames unreadable{"", "Tovadoc.exe", {"Tovadoc.exe"}, ""};
+    const Case cases[] = {
+        {elf, "ConvertWorker.exe", true},
+        {elf, "ConvertWorker.e", false},
+        {script, "ConvertWorker.exe", true},
+        {script, "ConvertWorker.exx", false},
+        {script, "dash2", false},
+        {script, "dash", true},
+        {optionScript, "Tovadoc.exe", true},
+        {wine, "Tovadoc.exe", true},
+        {wine, "tovadoc.exe", false},
+        {renamed, "Tovadoc.exe", false},
+        {renamedWithArg, "Tovadoc.exe", false},
+        {unreadable, "Tovadoc.exe", false},
+        {elf, "", false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ProcessNameMatches(c.szName, c.names), c.bMatches)
+            << c.szName << " in " << c.names.strExePath << " (" << c.names.strComm << ")";
+}
+
+// A program that gave itself a product's name is left alone: root must never
+// end an unrelated program.
+TEST(FindProcessByName, ProgramThatRenamedItselfIsNotFound) {
+    const std::string name = UniqueName("Ren");
+    Child child({Helper("rename_self"), name, "600000"});
+    ASSERT_GT(child.Pid(), 0);
+    const std::string comm = "/proc/" + std::to_string(child.Pid()) + "/comm";
+    bool bRenamed = false;
+    for (int i = 0; i < 500 && !bRenamed; ++i) {
+        bRenamed = testsupport::ReadFile(comm) == name + "\n";
+        if (!bRenamed)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ASSERT_TRUE(bRenamed);
+    uint32_t pid = 0;
+    EXPECT_FALSE(FindProcessByName(AnsiToWide(name), pid)) << pid;
 }

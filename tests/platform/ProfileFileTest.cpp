@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 
@@ -9,6 +13,7 @@
 #include "support/TempDir.h"
 
 namespace fs = std::filesystem;
+using namespace std::string_literals;
 using testsupport::ReadFile;
 using testsupport::TempDir;
 using testsupport::WriteFile;
@@ -146,19 +151,29 @@ TEST(ProfileFile, EncodingsOnDisk) {
     WriteFile(dir / "a.ini", utf16);
     EXPECT_EQ(ProfileReadString(L"Config", L"k", L"", 64, path), L"中😀");
 
-    // Broken UTF-8 is replaced, never fatal.
+    // Bytes that are no UTF-8 are kept, never fatal.
     WriteFile(dir / "a.ini",
               "[Config]\nk=a\xFF"
               "b\n");
-    EXPECT_EQ(ProfileReadString(L"Config", L"k", L"", 64, path), L"a\uFFFDb");
+    EXPECT_EQ(ProfileReadString(L"Config", L"k", L"", 64, path),
+              L"a\xDCFF"
+              L"b");
 }
 
-TEST(ProfileFile, UnreadablePathGivesDefaultAndLogLine) {
+// Whatever lies at the name, the reader answers at once: a FIFO nobody
+// writes to or a device gives the default, never a hang.
+TEST(ProfileFile, AnythingButAFileGivesTheDefaultAtOnce) {
     TempDir dir;
     fs::create_directories(dir / "folder.ini");
-    testsupport::StderrCapture capture;
-    EXPECT_EQ(ProfileReadString(L"Config", L"k", L"def", 64, WidePath(dir / "folder.ini")), L"def");
-    EXPECT_NE(capture.Text().find("ProfileReadString"), std::string::npos) << capture.Text();
+    ASSERT_EQ(mkfifo((dir / "fifo.ini").c_str(), 0644), 0);
+    fs::create_symlink("/dev/zero", dir / "device.ini");
+    fs::create_symlink(dir / "fifo.ini", dir / "link-to-fifo.ini");
+    for (const char* name : {"folder.ini", "fifo.ini", "device.ini", "link-to-fifo.ini"}) {
+        testsupport::StderrCapture capture;
+        EXPECT_EQ(ProfileReadString(L"Config", L"k", L"def", 64, WidePath(dir / name)), L"def");
+        EXPECT_EQ(ProfileReadInt(L"Config", L"n", 7, WidePath(dir / name)), 7u);
+        EXPECT_NE(capture.Text().find("ProfileReadString"), std::string::npos) << name;
+    }
 }
 
 TEST(ProfileWrite, CreatesTheFile) {
@@ -209,18 +224,93 @@ TEST(ProfileWrite, ReplacesAndAddsKeepingEverythingElse) {
     EXPECT_EQ(ProfileReadString(L"Config", L"channel", L"", 64, WidePath(file)), L"12");
 }
 
-TEST(ProfileWrite, KeepsEncodingModeAndLinks) {
+TEST(ProfileWrite, KeepsEncodingAndMode) {
     TempDir dir;
     const fs::path file = dir / "real.ini";
     WriteFile(file, std::string("\xFF\xFE[\0C\0]\0\n\0", 10));
     fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-    fs::create_symlink(file, dir / "link.ini");
-    ASSERT_TRUE(ProfileWriteStrings(WidePath(dir / "link.ini"), L"C", {{L"k", L"中"}}));
-    EXPECT_TRUE(fs::is_symlink(dir / "link.ini"));
+    ASSERT_TRUE(ProfileWriteStrings(WidePath(file), L"C", {{L"k", L"中"}}));
     EXPECT_EQ(fs::status(file).permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     EXPECT_EQ(ReadFile(file), std::string("\xFF\xFE[\0C\0]\0\n\0k\0=\0\x2D\x4E\n\0", 18));
     EXPECT_EQ(ProfileReadString(L"C", L"k", L"", 8, WidePath(file)), L"中");
+}
+
+// The file may lie in a folder others can write: a link planted at its name
+// is replaced by the new file; what it points to is neither read nor written.
+TEST(ProfileWrite, LinkAtTheNameIsReplacedNeverFollowed) {
+    TempDir dir;
+    const fs::path outside = dir / "outside";
+    fs::create_directories(outside / "folder");
+    WriteFile(outside / "shadow", "root:secret:1\n[Config]\nchannel=9\n");
+    const fs::path targets[] = {outside / "shadow", outside / "missing", outside / "folder"};
+    for (const fs::path& target : targets) {
+        const fs::path folder = dir / ("install-" + target.filename().string());
+        fs::create_directories(folder);
+        fs::create_symlink(target, folder / "user.ini");
+        testsupport::StderrCapture capture;
+        ASSERT_TRUE(ProfileWriteStrings(WidePath(folder / "user.ini"), L"Config",
+                                        {{L"channel", L"10"}, {L"language", L"1"}}));
+        EXPECT_FALSE(fs::is_symlink(folder / "user.ini")) << target;
+        EXPECT_EQ(ReadFile(folder / "user.ini"), "[Config]\nchannel=10\nlanguage=1\n") << target;
+        EXPECT_NE(capture.Text().find("is a link"), std::string::npos);
+    }
+    EXPECT_EQ(ReadFile(outside / "shadow"), "root:secret:1\n[Config]\nchannel=9\n");
+    EXPECT_FALSE(fs::exists(outside / "missing"));
+    EXPECT_TRUE(fs::is_empty(outside / "folder"));
+}
+
+// Lines the writer does not touch keep their bytes, whatever they are.
+TEST(ProfileWrite, UntouchedBytesAreKeptExactly) {
+    TempDir dir;
+    const fs::path file = dir / "user.ini";
+    struct Case {
+        std::string before, after;
+    };
+    const Case cases[] = {
+        // GBK text, a stray byte, a truncated sequence; the value replaced is
+        // itself GBK.
+        {"[Config]\nchannel=\xC7\xFE\xB5\xC0\nname=\xB0\xB2\xD7\xB0 \xFF x\n[Old]\nk=\xE5\xAE",
+         "[Config]\nchannel=10\nname=\xB0\xB2\xD7\xB0 \xFF x\n[Old]\nk=\xE5\xAE"},
+        // UTF-16LE with a lone surrogate and an odd last byte.
+        {"\xFF\xFE[\0C\0o\0n\0f\0i\0g\0]\0\n\0x\0=\0\x00\xDC\n\0\x41"s,
+         "\xFF\xFE[\0C\0o\0n\0f\0i\0g\0]\0\n\0x\0=\0\x00\xDC\n\0"
+         "c\0h\0a\0n\0n\0e\0l\0=\0\x31\0\x30\0\n\0\x41"s},
+    };
+    for (const Case& c : cases) {
+        WriteFile(file, c.before);
+        ASSERT_TRUE(ProfileWriteStrings(WidePath(file), L"Config", {{L"channel", L"10"}}));
+        EXPECT_EQ(ReadFile(file), c.after);
+    }
+    // A value that is no UTF-8 is written back as the same bytes.
+    WriteFile(file, "[Config]\n");
+    ASSERT_TRUE(ProfileWriteStrings(WidePath(file), L"Config",
+                                    {{L"channel", AnsiToWide("\xC7\xFE\xB5\xC0")}}));
+    EXPECT_EQ(ReadFile(file), "[Config]\nchannel=\xC7\xFE\xB5\xC0\n");
+}
+
+// A disk that fills up while the new file is written leaves the old one
+// whole and no temporary file behind. The file size limit stands in for
+// the full disk, in a child so that the test process keeps its own limits.
+TEST(ProfileWrite, FullDiskLeavesTheOldFileWhole) {
+    TempDir dir;
+    const fs::path file = dir / "user.ini";
+    const std::string old = "[Config]\nchannel=1\n[Big]\n" + std::string(3000, 'x') + "=1\n";
+    WriteFile(file, old);
+    pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{1024, 1024};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        _exit(ProfileWriteStrings(WidePath(file), L"Config", {{L"channel", L"10"}}) ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1) << "the write must fail";
+    EXPECT_EQ(ReadFile(file), old);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
 }
 
 TEST(ProfileWrite, RefusesWhatWouldNotReadBackAndLeavesTheFile) {

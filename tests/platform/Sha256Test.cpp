@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <string>
 
+#include "platform/CCancelToken.h"
 #include "platform/Sha256.h"
 #include "support/TempDir.h"
 
@@ -39,6 +40,12 @@ TEST(Sha256, KnownDigestsInPiecesAndOfFiles) {
     EXPECT_EQ(nErr, EISDIR);
     EXPECT_FALSE(CSha256::HashFile((dir / "none").string(), hex, nErr));
     EXPECT_EQ(nErr, ENOENT);
+
+    // A closing installer does not wait for a large file to be read.
+    CCancelToken cancel;
+    cancel.Cancel();
+    EXPECT_FALSE(CSha256::HashFile((dir / "a").string(), hex, nErr, &cancel));
+    EXPECT_EQ(nErr, ECANCELED);
 }
 
 TEST(Sha256, OnlySixtyFourHexDigitsArePins) {

@@ -1,4 +1,7 @@
+#include <glib.h>
 #include <gtest/gtest.h>
+
+#include <random>
 
 #include "platform/TextConvert.h"
 
@@ -12,17 +15,46 @@ TEST(TextConvert, RoundTripOfChineseAndAstralText) {
     EXPECT_EQ(AnsiToWide(""), L"");
 }
 
-TEST(TextConvert, InvalidInputIsReplacedNotFatal) {
-    // A lone continuation byte, a truncated sequence, an overlong encoding.
-    EXPECT_EQ(AnsiToWide("a\x80z"), L"a\uFFFDz");
-    EXPECT_EQ(AnsiToWide("a\xE5\xAE"), L"a\uFFFD\uFFFD");
-    EXPECT_EQ(AnsiToWide("\xC0\xAF"), L"\uFFFD\uFFFD");
+// File names and lines that are not UTF-8 (an archive unpacked with GBK
+// names) come back byte for byte; only the outside world gets U+FFFD.
+TEST(TextConvert, BytesThatAreNoUtf8SurviveTheRoundTrip) {
+    struct Case {
+        std::string narrow;
+        std::wstring wide;
+    };
+    // A lone continuation byte, a truncated sequence, an overlong encoding,
+    // GBK for "安装" (whose second half happens to be valid UTF-8), an
+    // encoded surrogate.
+    const Case cases[] = {
+        {"a\x80z", L"a\xDC80z"},
+        {"a\xE5\xAE", L"a\xDCE5\xDCAE"},
+        {"\xC0\xAF", L"\xDCC0\xDCAF"},
+        {"/tmp/\xB0\xB2\xD7\xB0/Install.ini", L"/tmp/\xDCB0\xDCB2\x05F0/Install.ini"},
+        {"\xED\xA0\x80", L"\xDCED\xDCA0\xDC80"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(AnsiToWide(c.narrow), c.wide);
+        EXPECT_EQ(WideToAnsi(c.wide), c.narrow);
+    }
     EXPECT_EQ(AnsiToUtf8("ok\xFF"), "ok\xEF\xBF\xBD");
-    // Surrogates and values beyond Unicode are no characters.
+    EXPECT_EQ(AnsiToUtf8(WideToAnsi(L"\xDCB0\xDCB2")), "\xEF\xBF\xBD\xEF\xBF\xBD");
+    // Other surrogates and values beyond Unicode are no characters.
     std::wstring bad = L"x";
     bad.push_back(static_cast<wchar_t>(0xD800));
     bad.push_back(static_cast<wchar_t>(0x110000));
     EXPECT_EQ(WideToAnsi(bad), "x\xEF\xBF\xBD\xEF\xBF\xBD");
+
+    std::mt19937 random(7);
+    for (int round = 0; round < 2000; ++round) {
+        std::string bytes(std::uniform_int_distribution<size_t>(0, 24)(random), '\0');
+        for (char& b : bytes)
+            b = static_cast<char>(std::uniform_int_distribution<int>(0, 255)(random));
+        ASSERT_EQ(WideToAnsi(AnsiToWide(bytes)), bytes);
+        // GLib's check refuses zero bytes, which the conversion keeps.
+        std::string utf8 = AnsiToUtf8(bytes);
+        std::erase(utf8, '\0');
+        ASSERT_TRUE(g_utf8_validate_len(utf8.data(), utf8.size(), nullptr));
+    }
 }
 
 TEST(TextConvert, EmbeddedZerosAreKept) {

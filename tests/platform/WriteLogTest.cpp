@@ -2,7 +2,10 @@
 
 #include <cctype>
 #include <ctime>
+#include <sstream>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "platform/WriteLog.h"
 #include "support/StderrCapture.h"
@@ -101,21 +104,62 @@ TEST(WriteLog, MessageOf4095CharactersIsWholeAndLongerIsCut) {
     }
 }
 
-TEST(WriteLogA, BracketsWithoutStampOrLineFeed) {
+TEST(WriteLogA, BracketsAndALineFeedWithoutStamp) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"a", "[a]\n"},
+        // A message's closing line feed ends the entry after the bracket.
+        {"curl_easy_init() failed: 2\n", "[curl_easy_init() failed: 2]\n"},
+        {"x \r\n", "[x ]\n"},
+        {"two\nlines", "[two\\nlines]\n"},
+        {std::string(2000, 'z'), "[" + std::string(1023, 'z') + "]\n"},
+    };
+    for (const auto& [message, expected] : cases) {
+        StderrCapture capture;
+        WriteLogA("%s", message.c_str());
+        EXPECT_EQ(capture.Text(), expected);
+    }
+}
+
+// Every entry is one whole line of its own: line breaks inside a message do
+// not start a line, and entries of threads writing at once never mix.
+TEST(WriteLog, EveryEntryIsOneWholeLine) {
     {
         StderrCapture capture;
-        WriteLogA("%s", "a");
-        EXPECT_EQ(capture.Text(), "[a]");
+        WriteLog(L"%s strResult=[%s] exitcode=[%d]", L"CInstallMgr::InstallFile",
+                 L"line one\r\nline two\n", 3);
+        const std::string text = capture.Text();
+        const size_t stamp = StampLength(text);
+        ASSERT_GT(stamp, 0u) << text;
+        EXPECT_EQ(text.substr(stamp),
+                  "CInstallMgr::InstallFile strResult=[line one\\r\\nline two\\n] exitcode=[3]\n");
     }
-    {
-        StderrCapture capture;
-        WriteLogA("curl_easy_init() failed: %d\n", 2);
-        EXPECT_EQ(capture.Text(), "[curl_easy_init() failed: 2\n]");
+    StderrCapture capture;
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([t] {
+            for (int i = 0; i < 200; ++i) {
+                if (t % 2)
+                    WriteLog(L"%s %d %s", L"Writer::Wide", i, std::wstring(300, L'w').c_str());
+                else
+                    WriteLogA("Writer::Narrow %d %s", i, std::string(300, 'n').c_str());
+            }
+        });
     }
-    {
-        StderrCapture capture;
-        std::string longer(2000, 'z');
-        WriteLogA("%s", longer.c_str());
-        EXPECT_EQ(capture.Text(), "[" + std::string(1023, 'z') + "]");
+    for (std::thread& thread : threads)
+        thread.join();
+    std::istringstream lines(capture.Text());
+    std::string line;
+    int nLines = 0;
+    while (std::getline(lines, line)) {
+        ++nLines;
+        if (line.starts_with("[Writer::Narrow ")) {
+            EXPECT_TRUE(line.ends_with(std::string(300, 'n') + "]")) << line;
+        } else {
+            const size_t stamp = StampLength(line);
+            ASSERT_GT(stamp, 0u) << line;
+            EXPECT_TRUE(line.substr(stamp).starts_with("Writer::Wide ")) << line;
+            EXPECT_TRUE(line.ends_with(std::string(300, 'w'))) << line;
+        }
     }
+    EXPECT_EQ(nLines, 800);
 }

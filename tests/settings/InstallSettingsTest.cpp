@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 
@@ -86,6 +87,31 @@ TEST(InstallSettings, ChangedFileIsSeenByTheNextRead) {
     EXPECT_EQ(ReadChannel(path), L"12");
     std::filesystem::remove(dir / "Install.ini");
     EXPECT_EQ(ReadChannel(path), L"10");
+}
+
+// A value ends at a zero character: nothing after it reaches an address.
+TEST(InstallSettings, TextEndsAtItsFirstZeroCharacter) {
+    TempDir dir;
+    const std::wstring path = IniIn(dir);
+    using namespace std::string_literals;
+    WriteFile(dir / "Install.ini",
+              "[Config]\ninstall_pack_url=http://a/p\0@evil/x\nchannel=\0"
+              "12\nversion=1.0\0.0\n"s);
+    EXPECT_EQ(ReadInstallPackUrl(path), L"http://a/p");
+    EXPECT_EQ(ReadChannel(path), L"");
+    EXPECT_EQ(ReadVersion(path), L"1.0");
+}
+
+// An Install.ini that is a FIFO nobody writes to, or a device, gives the
+// defaults at once instead of holding up start-up.
+TEST(InstallSettings, FifoOrDeviceGivesTheDefaultsAtOnce) {
+    TempDir dir;
+    ASSERT_EQ(mkfifo((dir / "Install.ini").c_str(), 0644), 0);
+    EXPECT_EQ(ReadLanguage(IniIn(dir)), 1u);
+    EXPECT_EQ(ReadChannel(IniIn(dir)), L"10");
+    std::filesystem::remove(dir / "Install.ini");
+    std::filesystem::create_symlink("/dev/zero", dir / "Install.ini");
+    EXPECT_EQ(ReadVersion(IniIn(dir)), L"0.0.0.0");
 }
 
 TEST(InstallSettings, PinsRetriesAndProxy) {

@@ -134,6 +134,66 @@ TEST(RenderCairo, BitmapPartsScaleAndBlend) {
     pBmp->Release();
 }
 
+TEST(RenderCairo, DoubleResTwinIsDrawnPixelForPixelOnScaleTwoTargets) {
+    IRenderFactory* pFactory = RenderEnv::Get().Factory();
+    auto bitmap = [&](cairo_surface_t* pCells) {
+        IBitmapS* pBmp = nullptr;
+        EXPECT_TRUE(pFactory->CreateBitmapFromSurface(pCells, &pBmp));
+        cairo_surface_destroy(pCells);
+        SAutoRefPtr<IBitmapS> p;
+        p.Attach(pBmp);
+        return p;
+    };
+    auto plain = bitmap(MakeCells({0xff0000, 0x00ff00}, 4, 4));
+    // The twin: blue and yellow cells of 8 px, the yellow one's first column black.
+    cairo_surface_t* pTwinCells = MakeCells({0x0000ff, 0xffff00}, 8, 8);
+    cairo_t* cr = cairo_create(pTwinCells);
+    cairo_rectangle(cr, 8, 0, 1, 8);
+    cairo_set_source_rgb(cr, 0, 0, 0);
+    cairo_fill(cr);
+    cairo_destroy(cr);
+    auto twin = bitmap(pTwinCells);
+
+    {
+        testsupport::StderrCapture capture;
+        EXPECT_FALSE(plain->SetDoubleRes(plain.get()));
+        auto wrong = bitmap(MakeCells({0x0000ff, 0xffff00}, 8, 4));
+        EXPECT_FALSE(plain->SetDoubleRes(wrong.get()));
+        EXPECT_EQ(plain->GetDoubleRes(), nullptr);
+        EXPECT_NE(capture.Text().find("SBitmapCairo::SetDoubleRes"), std::string::npos);
+    }
+    ASSERT_TRUE(plain->SetDoubleRes(twin.get()));
+    EXPECT_EQ(plain->GetDoubleRes(), twin.get());
+    EXPECT_EQ(plain->Size(), CSize(8, 4));
+
+    for (int nScale : {1, 2, 3}) {
+        cairo_surface_t* pSurface =
+            cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 20 * nScale, 10 * nScale);
+        cairo_surface_set_device_scale(pSurface, nScale, nScale);
+        IRenderTarget* pRT = nullptr;
+        ASSERT_TRUE(pFactory->CreateRenderTargetOnSurface(pSurface, &pRT));
+        // The second cell, unstretched, in the same units at every scale.
+        pRT->DrawBitmapEx(CRect(2, 2, 6, 6), plain.get(), CRect(4, 0, 8, 4));
+        pRT->Release();
+        const int x0 = 2 * nScale, y = 4 * nScale;
+        if (nScale == 1) {
+            EXPECT_EQ(PixelAt(pSurface, x0, y), Opaque(0x00ff00));
+            EXPECT_EQ(PixelAt(pSurface, x0 + 3, y), Opaque(0x00ff00));
+        } else if (nScale == 2) {
+            // One twin pixel per device pixel: the black column stays one pixel wide.
+            EXPECT_EQ(PixelAt(pSurface, x0, y), Opaque(0x000000));
+            EXPECT_EQ(PixelAt(pSurface, x0 + 1, y), Opaque(0xffff00));
+            EXPECT_EQ(PixelAt(pSurface, x0 + 7, y), Opaque(0xffff00));
+            EXPECT_EQ(PixelAt(pSurface, x0 + 8, y), 0u);
+        } else {
+            // Scale 3 takes the twin too, stretched by one and a half.
+            EXPECT_EQ(PixelAt(pSurface, x0 + 6, y), Opaque(0xffff00));
+            EXPECT_EQ(PixelAt(pSurface, x0 + 12, y), 0u);
+        }
+        cairo_surface_destroy(pSurface);
+    }
+}
+
 TEST(RenderCairo, TextSitsWhereTheFlagsPutIt) {
     auto font = Font(L"sans", 16);
     const CRect rc(10, 10, 190, 50);

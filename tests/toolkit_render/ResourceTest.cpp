@@ -169,6 +169,47 @@ TEST(Application, InitialDefinitionsLoadFontTablesSkinsAndStyles) {
     EXPECT_EQ(SApplication::getSingletonPtr(), nullptr);
 }
 
+TEST(Application, ImagesTakeTheirDoubleSizeTwinsDecodedOnlyWhenDrawn) {
+    TestTable t;
+    t.Add("PNG", "PLAIN", PngOf({0xff0000}, 4, 4));
+    t.Add("PNG", "TWINNED", PngOf({0xff0000}, 4, 4));
+    t.Add("PNG", "TWINNED_2X", PngOf({0x00ff00}, 8, 8));
+    t.Add("PNG", "WRONG", PngOf({0xff0000}, 4, 4));
+    t.Add("PNG", "WRONG_2X", PngOf({0x00ff00}, 6, 8));
+    t.Add("PNG", "BROKEN", PngOf({0xff0000}, 4, 4));
+    // A twin whose header is sound and whose pixels are not.
+    std::string strBroken = PngOf({0x00ff00}, 8, 8);
+    t.Add("PNG", "BROKEN_2X", strBroken.substr(0, 33) + std::string(40, '\x5a'));
+    t.Add("PNG", "NOPNG", PngOf({0xff0000}, 4, 4));
+    t.Add("PNG", "NOPNG_2X", "not an image");
+    auto provider = Provider(t.Build());
+    auto factory = NewFactory();
+    SApplication app(factory.get(), nullptr, L"T", nullptr);
+    app.AddResProvider(provider.get(), nullptr);
+    testsupport::StderrCapture capture;
+    auto load = [&](const wchar_t* pszRef) {
+        SAutoRefPtr<IBitmapS> p;
+        p.Attach(app.LoadImage(pszRef));
+        return p;
+    };
+    EXPECT_EQ(load(L"PNG:plain")->GetDoubleRes(), nullptr);
+    EXPECT_EQ(load(L"PNG:wrong")->GetDoubleRes(), nullptr);
+    EXPECT_EQ(load(L"PNG:nopng")->GetDoubleRes(), nullptr);
+    EXPECT_NE(capture.Text().find("nopng_2x\" is no PNG"), std::string::npos) << capture.Text();
+
+    auto twinned = load(L"PNG:twinned");
+    IBitmapS* pTwin = twinned->GetDoubleRes();
+    ASSERT_NE(pTwin, nullptr);
+    EXPECT_EQ(pTwin->Size(), CSize(8, 8));
+    EXPECT_EQ(PixelAt(pTwin->GetSurface(), 7, 7), Opaque(0x00ff00));
+    // Its pixels are wanted only now: a broken one says so and draws nothing.
+    auto broken = load(L"PNG:broken");
+    ASSERT_NE(broken->GetDoubleRes(), nullptr);
+    EXPECT_EQ(capture.Text().find("SLazyBitmap::GetSurface"), std::string::npos);
+    EXPECT_EQ(PixelAt(broken->GetDoubleRes()->GetSurface(), 3, 3), 0u);
+    EXPECT_NE(capture.Text().find("SLazyBitmap::GetSurface"), std::string::npos);
+}
+
 TEST(Application, MissingOrBrokenDefinitionsAreReported) {
     TestTable t;
     t.Add("UIDEF", "XML_INIT", "<UIDEF><font face=\"x\"");

@@ -23,18 +23,19 @@ IBitmapS* Bitmap(cairo_surface_t* pSurface) {
     return pBmp;
 }
 
-// A 10x10 cell: a ring of nRing pixels in ring colour around a centre colour.
-cairo_surface_t* FrameCells(const std::vector<std::pair<uint32_t, uint32_t>>& cells, int nRing) {
+// Cells of nCell x nCell: a ring of nRing pixels in ring colour around a centre colour.
+cairo_surface_t* FrameCells(const std::vector<std::pair<uint32_t, uint32_t>>& cells, int nRing,
+                            int nCell = 10) {
     std::vector<uint32_t> rings;
     for (auto& c : cells)
         rings.push_back(c.first);
-    cairo_surface_t* pSurface = MakeCells(rings, 10, 10);
+    cairo_surface_t* pSurface = MakeCells(rings, nCell, nCell);
     cairo_t* cr = cairo_create(pSurface);
     for (size_t i = 0; i < cells.size(); ++i) {
         uint32_t c = cells[i].second;
         cairo_set_source_rgb(cr, ((c >> 16) & 0xff) / 255.0, ((c >> 8) & 0xff) / 255.0,
                              (c & 0xff) / 255.0);
-        cairo_rectangle(cr, int(i) * 10 + nRing, nRing, 10 - 2 * nRing, 10 - 2 * nRing);
+        cairo_rectangle(cr, int(i) * nCell + nRing, nRing, nCell - 2 * nRing, nCell - 2 * nRing);
         cairo_fill(cr);
     }
     cairo_destroy(cr);
@@ -154,6 +155,44 @@ TEST(SkinImgFrame, NinePartsKeepTheMarginsAndStretchTheRest) {
     EXPECT_EQ(PixelAt(rt2.get(), 0, 15), Opaque(kBlue));
     EXPECT_EQ(PixelAt(rt2.get(), 29, 15), Opaque(kBlue));
     EXPECT_EQ(PixelAt(rt2.get(), 15, 15), Opaque(kWhite));
+}
+
+TEST(SkinImgFrame, OnAScaleTwoTargetTheTwinsMarginsAreTwiceAsManyPixels) {
+    // The plain frame has a 3 px ring; its twin the same ring drawn at 6 px,
+    // in other colours so the test sees which one was drawn.
+    auto pBmp = Adopt(Bitmap(FrameCells({{kRed, kGreen}, {kBlue, kWhite}}, 3)));
+    auto pTwin = Adopt(Bitmap(FrameCells({{kBlue, kWhite}, {kRed, kGreen}}, 6, 20)));
+    ASSERT_TRUE(pBmp->SetDoubleRes(pTwin.get()));
+    auto skin = Adopt(new SSkinImgFrame());
+    skin->SetImage(pBmp.get());
+    skin->SetStates(2);
+    skin->SetMargin(CRect(3, 3, 3, 3));
+    for (int nScale : {1, 2}) {
+        cairo_surface_t* pSurface =
+            cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 60 * nScale, 40 * nScale);
+        cairo_surface_set_device_scale(pSurface, nScale, nScale);
+        IRenderTarget* pRT = nullptr;
+        ASSERT_TRUE(RenderEnv::Get().Factory()->CreateRenderTargetOnSurface(pSurface, &pRT));
+        skin->Draw(pRT, CRect(0, 0, 60, 40), 0);
+        pRT->Release();
+        const uint32_t crRing = Opaque(nScale == 1 ? kRed : kBlue);
+        const uint32_t crInside = Opaque(nScale == 1 ? kGreen : kWhite);
+        // In device pixels: the ring is 3 units wide at either scale, each
+        // pixel from the image made for that scale.
+        const int nRing = 3 * nScale, nW = 60 * nScale, nH = 40 * nScale;
+        for (auto [x, y] : {std::pair{0, 0},
+                            {nRing - 1, nH / 2},
+                            {nW - nRing, nH / 2},
+                            {nW / 2, nH - 1},
+                            {nW - 1, nH - 1}})
+            EXPECT_EQ(PixelAt(pSurface, x, y), crRing) << nScale << ": " << x << "," << y;
+        for (auto [x, y] : {std::pair{nRing, nRing},
+                            {nW / 2, nH / 2},
+                            {nW - nRing - 1, nH / 2},
+                            {nW / 2, nH - nRing - 1}})
+            EXPECT_EQ(PixelAt(pSurface, x, y), crInside) << nScale << ": " << x << "," << y;
+        cairo_surface_destroy(pSurface);
+    }
 }
 
 TEST(SkinImgFrame, TargetSmallerThanTheMarginsStillDraws) {

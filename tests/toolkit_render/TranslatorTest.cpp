@@ -128,7 +128,7 @@ TEST(Translator, InstallerTablesTranslateByContext) {
     EXPECT_EQ(cn->Tr(L"快速启动栏", L"dlg_main"), L"快速启动栏");
 
     auto en = MgrWithTable(L"lang_en");
-    EXPECT_EQ(en->Tr(L"title", L"dlg_msgbox"), L"title");
+    EXPECT_EQ(en->Tr(L"title", L"dlg_msgbox"), L"Notice");
     EXPECT_EQ(en->Tr(L"title", L"dlg_main"), L"Tovadoc install program");
     EXPECT_EQ(en->Tr(L"page1_install", L"dlg_main"), L"Install");
     EXPECT_EQ(en->Tr(L"cut", L"editmenu"), L"Shear");

@@ -16,6 +16,7 @@
 #include "toolkit/core/EventCmd.h"
 #include "toolkit/res/SApplication.h"
 #include "toolkit/window/COffscreenBackend.h"
+#include "toolkit/window/SFocusRing.h"
 #include "toolkit/window/SHostWnd.h"
 
 using namespace SOUI;
@@ -309,8 +310,9 @@ TEST(ControlsText, StaticSizeWrapsAtMaximumWidth) {
 TEST_F(Controls, FocusRingMarksKeyboardFocusOnlyUntilTheMouseIsUsed) {
     SWindow* pInstall = m_wnd.FindChildByName(L"btn_installer");
     CRect rc = pInstall->GetWindowRect();
-    // On the ring, one pixel inside the button's edge, halfway along the top.
-    CPoint ptRing(rc.CenterPoint().x, rc.top + 1);
+    // On the ring: outside the button, past the gap, halfway along the top.
+    CPoint ptRing(rc.CenterPoint().x, rc.top - SFocusRing::kGap - 1);
+    const uint32_t crRing = 0xff0b3a82u;
     uint32_t crPlain = ProbePixel(m_wnd, ptRing.x, ptRing.y);
 
     // A click focuses the button but shows no mark.
@@ -323,8 +325,8 @@ TEST_F(Controls, FocusRingMarksKeyboardFocusOnlyUntilTheMouseIsUsed) {
     m_pOff->KeyDown(kHostKeyLeftTab);
     m_pOff->KeyDown(kHostKeyTab);
     ASSERT_EQ(m_wnd.GetFocus(), pInstall);
-    ASSERT_FALSE(NearColor(crPlain, 0xff1e78d5u, 16)) << std::hex << crPlain;
-    EXPECT_TRUE(NearColor(ProbePixel(m_wnd, ptRing.x, ptRing.y), 0xff1e78d5u, 2));
+    ASSERT_FALSE(NearColor(crPlain, crRing, 16)) << std::hex << crPlain;
+    EXPECT_TRUE(NearColor(ProbePixel(m_wnd, ptRing.x, ptRing.y), crRing, 2));
     m_pOff->Click(rc.CenterPoint().x, rc.CenterPoint().y);
     m_pOff->MouseLeave();
     EXPECT_TRUE(NearColor(ProbePixel(m_wnd, ptRing.x, ptRing.y), crPlain, 2));

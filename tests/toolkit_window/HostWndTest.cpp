@@ -70,7 +70,7 @@ TEST_F(HostWnd, TextsTranslateInTheWindowsContext) {
     EXPECT_EQ(pLauncher->GetWindowText(), L"快速启动栏");
     EXPECT_EQ(pTitle->GetWindowText(), L"提示");
     EXPECT_EQ(wndMain.TranslateText(L"title"), L"Tovadoc安装程序");
-    EXPECT_EQ(wndMsg.GetOffscreen()->GetTitle(), L"布局");  // no entry: literal
+    EXPECT_EQ(wndMsg.GetOffscreen()->GetTitle(), L"提示");  // the layout's "布局" is a key
     // Window kinds and icons reach the backend: 32 pixels large, 16 small.
     const HostWindowParams& params = wndMsg.GetOffscreen()->GetParams();
     EXPECT_TRUE(params.bToolWindow);
@@ -84,7 +84,7 @@ TEST_F(HostWnd, TextsTranslateInTheWindowsContext) {
     ASSERT_TRUE(ToolkitEnv().SetLanguage(PreviewLang::English));
     EXPECT_EQ(pInstall->GetWindowText(), L"Install");
     EXPECT_EQ(pLauncher->GetWindowText(), L"快速启动栏");
-    EXPECT_EQ(pTitle->GetWindowText(), L"title");
+    EXPECT_EQ(pTitle->GetWindowText(), L"Notice");
     EXPECT_EQ(wndMain.TranslateText(L"title"), L"Tovadoc install program");
     EXPECT_EQ(wndMain.FindChildByName(L"link_license")->GetWindowText(), L"Consent to permit");
 

@@ -7,8 +7,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "ToolkitTestEnv.h"
+#include "tests/support/EdgeProbe.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -80,6 +82,39 @@ TEST(LayoutPreview, PagesDiffer) {
     EXPECT_TRUE(NearColor(p0.At(1, 200), p1.At(1, 200), 0));
 }
 
+// The logo's document sheet: its left edge crossed at logo row 45, its top
+// edge at logo column 70 (window units; the logo sits at 328,81).
+std::vector<uint32_t> LogoEdge(const Png& png, int nScale, bool bVertical) {
+    std::vector<uint32_t> line;
+    for (int i = 0; i < 10 * nScale; ++i) {
+        int x = bVertical ? 398 * nScale : 378 * nScale + i;
+        int y = bVertical ? 96 * nScale + i : 131 * nScale;
+        line.push_back(png.At(x, y) & 0xffffff);
+    }
+    return line;
+}
+
+TEST(LayoutPreview, AtScaleTwoTheArtworkIsAsSharpAsAtScaleOne) {
+    testsupport::TempDir dir;
+    for (int nScale : {1, 2}) {
+        std::filesystem::path out = dir / ("scale" + std::to_string(nScale) + ".png");
+        ASSERT_EQ(RunTool("LAYOUT:XML_MAINWND --page 0 --scale " + std::to_string(nScale) +
+                          " -o '" + out.string() + "'"),
+                  0);
+        Png png(out);
+        ASSERT_EQ(png.nWidth, 806 * nScale);
+        ASSERT_EQ(png.nHeight, 488 * nScale);
+        for (bool bVertical : {false, true}) {
+            std::vector<uint32_t> line = LogoEdge(png, nScale, bVertical);
+            // Blue tile on one side, white sheet on the other...
+            EXPECT_FALSE(NearColor(line.front(), line.back(), 64)) << nScale;
+            // ...and no enlarged pixels between them: the art drawn for this scale.
+            EXPECT_EQ(testsupport::SoftEdgeWidth(line), 0)
+                << "scale " << nScale << " vertical " << bVertical;
+        }
+    }
+}
+
 TEST(LayoutPreview, BadArgumentsFail) {
     testsupport::TempDir dir;
     std::string strOut = " -o '" + (dir / "x.png").string() + "'";
@@ -87,6 +122,7 @@ TEST(LayoutPreview, BadArgumentsFail) {
     EXPECT_EQ(RunTool("LAYOUT:XML_MAINWND"), 2);  // no output
     EXPECT_EQ(RunTool("LAYOUT:XML_MAINWND --lang fr" + strOut), 2);
     EXPECT_EQ(RunTool("LAYOUT:XML_MAINWND --page x" + strOut), 2);
+    EXPECT_EQ(RunTool("LAYOUT:XML_MAINWND --scale 0" + strOut), 2);
     EXPECT_EQ(RunTool("LAYOUT:NO_SUCH" + strOut), 1);
     EXPECT_EQ(RunTool("LAYOUT:XML_MAINWND --page 3" + strOut), 1);
     EXPECT_EQ(RunTool("LAYOUT:XML_MSGBOX_DLG --page 0" + strOut), 1);  // no tab control

@@ -107,8 +107,10 @@ TEST(RtfReader, LicenceDocuments) {
     ASSERT_TRUE(SRtfReader::Read(strEn, docEn));
     EXPECT_NE(docCn.GetText().find(L"许可协议"), std::wstring::npos);
     EXPECT_NE(docEn.GetText().find(L"Tovadoc End User Licence Agreement"), std::wstring::npos);
-    // Typographic quotes come from \uN, the font table stays out.
-    EXPECT_NE(docEn.GetText().find(L"\u201cthe Software\u201d"), std::wstring::npos);
+    // Typographic quotes come from \uN (the English text has plain ones);
+    // the font table stays out.
+    EXPECT_NE(docCn.GetText().find(L"\u201c本软件\u201d"), std::wstring::npos);
+    EXPECT_NE(docEn.GetText().find(L"\"the Software\""), std::wstring::npos);
     EXPECT_EQ(docEn.GetText().find(L"Arial"), std::wstring::npos);
     EXPECT_GT(docCn.paragraphs.size(), 5u);
     EXPECT_TRUE(docEn.paragraphs[0].runs[0].bBold);

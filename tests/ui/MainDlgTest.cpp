@@ -199,13 +199,20 @@ TEST_F(MainDlg, BrowsedFolderFillsTheFieldAndIsInstalledTo) {
     std::wstring strPrompt;
     std::wstring strAnswer = Wide(m_tmp.path());
     bool bAccept = true;
+    bool bSensitiveWhileOpen = true;
     dlg.SetFolderPicker([&](const std::wstring& strText, std::wstring& strFolder) {
         strPrompt = strText;
         strFolder = strAnswer;
+        // The chooser is modal: Install cannot start while it is open.
+        bSensitiveWhileOpen = dlg.GetBackend()->IsSensitive();
+        ClickControl(dlg, L"btn_installer");
         return bAccept;
     });
     ASSERT_TRUE(ClickControl(dlg, L"btn_open"));
     EXPECT_EQ(strPrompt, L"从下面选文件夹目录:");
+    EXPECT_FALSE(bSensitiveWhileOpen);
+    EXPECT_FALSE(dlg.GetInstallMgr()->HasInstallThread());
+    EXPECT_TRUE(dlg.GetBackend()->IsSensitive());
     EXPECT_EQ(TextOf(dlg, L"edit_path"), Wide(m_tmp / "Tovadoc"));
 
     strAnswer = L"/";
@@ -213,18 +220,24 @@ TEST_F(MainDlg, BrowsedFolderFillsTheFieldAndIsInstalledTo) {
     EXPECT_EQ(TextOf(dlg, L"edit_path"), L"/Tovadoc");
     EXPECT_EQ(dlg.GetInstallDir(), L"/Tovadoc");
 
-    // Cancelling changes nothing.
-    strAnswer = L"/elsewhere";
-    bAccept = false;
-    ClickControl(dlg, L"btn_open");
-    EXPECT_EQ(TextOf(dlg, L"edit_path"), L"/Tovadoc");
+    // Cancelling changes nothing, nor does an answer without a local path.
+    for (const auto& [bAnswer, strText] : {std::pair{false, L"/elsewhere"}, std::pair{true, L""}}) {
+        bAccept = bAnswer;
+        strAnswer = strText;
+        ClickControl(dlg, L"btn_open");
+        EXPECT_EQ(TextOf(dlg, L"edit_path"), L"/Tovadoc");
+        EXPECT_EQ(dlg.GetInstallDir(), L"/Tovadoc");
+    }
 
+    // A folder whose name is no UTF-8 (GBK) is installed to byte for byte.
+    const std::filesystem::path gbk = m_tmp / "\xB0\xB2\xD7\xB0";
+    std::filesystem::create_directories(gbk);
     bAccept = true;
-    strAnswer = Wide(m_tmp.path());
+    strAnswer = Wide(gbk);
     ClickControl(dlg, L"btn_open");
     ClickControl(dlg, L"btn_installer");
-    EXPECT_EQ(dlg.GetInstallMgr()->m_strInstallDir, Wide(m_tmp / "Tovadoc"));
-    EXPECT_TRUE(std::filesystem::is_directory(m_tmp / "Tovadoc"));
+    EXPECT_EQ(dlg.GetInstallMgr()->m_strInstallDir, Wide(gbk / "Tovadoc"));
+    EXPECT_TRUE(std::filesystem::is_directory(gbk / "Tovadoc"));
 }
 
 TEST_F(MainDlg, LicenceLinkOpensTheLicenceOverTheWindow) {

@@ -66,6 +66,23 @@ TEST_F(MsgBoxDlg, EachButtonEndsWithItsCode) {
     EXPECT_EQ(CMsgBoxDlg::GetActive(), nullptr);
 }
 
+// Escape and the window manager's close are the caption's close, never a
+// confirmation.
+TEST_F(MsgBoxDlg, EscapeAndCloseRequestAreNotAConfirmation) {
+    for (bool bEscape : {true, false}) {
+        CMsgBoxDlg dlg(L"x", 1);
+        SMessageLoop::PostTask([bEscape] {
+            if (CMsgBoxDlg* pBox = CMsgBoxDlg::GetActive()) {
+                if (bEscape)
+                    pBox->GetOffscreen()->KeyDown(kHostKeyEscape);
+                else
+                    pBox->GetOffscreen()->RequestClose();
+            }
+        });
+        EXPECT_EQ(dlg.DoModal(&m_wndMain), CMsgBoxDlg::kResultClose) << bEscape;
+    }
+}
+
 TEST_F(MsgBoxDlg, ButtonSetsByStyle) {
     Run(L"x", 1, L"btn_confirm");
     ASSERT_TRUE(m_view.bShown);
@@ -124,6 +141,43 @@ TEST_F(MsgBoxDlg, ShowMsgBoxIsModalOverItsParent) {
     EXPECT_TRUE(bParentBlocked);
     EXPECT_TRUE(m_wndMain.GetBackend()->IsSensitive());
     EXPECT_EQ(CMsgBoxDlg::GetActive(), nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(MsgBoxDlg, EnterPressesTheFocusedButtonElseConfirm) {
+    // The keys a user presses, and the button Enter ends up pressing.
+    struct Case {
+        std::vector<unsigned> keys;
+        int nResult;
+    };
+    const Case cases[] = {
+        {{kHostKeyReturn}, CMsgBoxDlg::kResultConfirm},
+        {{kHostKeyKpEnter}, CMsgBoxDlg::kResultConfirm},
+        // Tab from confirm: cancel, close, confirm.
+        {{kHostKeyTab, kHostKeyReturn}, CMsgBoxDlg::kResultCancel},
+        {{kHostKeyTab, kHostKeyTab, kHostKeyReturn}, CMsgBoxDlg::kResultClose},
+        {{kHostKeyTab, kHostKeyTab, kHostKeyTab, kHostKeyKpEnter}, CMsgBoxDlg::kResultConfirm},
+        {{kHostKeyLeftTab, kHostKeySpace}, CMsgBoxDlg::kResultClose},
+    };
+    for (const Case& c : cases) {
+        CMsgBoxDlg dlg(L"x", 1);
+        SMessageLoop::PostTask([&c] {
+            CMsgBoxDlg* pBox = CMsgBoxDlg::GetActive();
+            ASSERT_NE(pBox, nullptr);
+            // The box opens with its default button focused (and no ring
+            // until the keyboard is used).
+            EXPECT_EQ(pBox->GetDefaultButton(), pBox->FindChildByName(L"btn_confirm"));
+            EXPECT_EQ(pBox->GetFocus(), pBox->GetDefaultButton());
+            EXPECT_EQ(pBox->GetFocusRingWindow(), nullptr);
+            for (unsigned nKey : c.keys) {
+                pBox->GetOffscreen()->KeyDown(nKey);
+            }
+        });
+        EXPECT_EQ(dlg.DoModal(&m_wndMain), c.nResult) << c.keys.size() << " keys";
+    }
 }
 
 }  // namespace

@@ -112,10 +112,37 @@ TEST_F(ProgressPage, PackageDownloadFailureStaysOnTheProgressPage) {
     RunLoopFor(100);
     EXPECT_EQ(CurSel(), 1);
     EXPECT_TRUE(STimerManager::HasTimer(m_pDlg.get(), CMainDlg::TIMER_CAROUSEL));
-    EXPECT_TRUE(STimerManager::HasTimer(m_pDlg.get(), CMainDlg::TIMER_PROGRESS));
+    // Nothing left to climb to: the step timer sleeps instead of waking the process.
+    EXPECT_FALSE(STimerManager::HasTimer(m_pDlg.get(), CMainDlg::TIMER_PROGRESS));
 }
 
-TEST_F(ProgressPage, EnglishStatusTextsAndLiteralChineseStages) {
+TEST_F(ProgressPage, StepTimerSleepsAtTheTargetAndWakesOnTheNextEvent) {
+    m_pDlg->Scripted().strBlockIn = "EndProductProcesses";
+    StartInstall();
+    ASSERT_TRUE(RunLoopUntil([&] { return m_pDlg->Scripted().bReachedBlock.load(); }, 30000));
+    ASSERT_TRUE(RunLoopUntil([&] { return m_pDlg->GetShownPercent() == 5; }, 30000));
+    RunLoopFor(50);
+    EXPECT_FALSE(STimerManager::HasTimer(m_pDlg.get(), CMainDlg::TIMER_PROGRESS));
+    for (int nTarget : {30, 31, 60}) {
+        int nBefore = m_pDlg->GetShownPercent();
+        Fire(nTarget, 0, L"down_pack");
+        ASSERT_TRUE(RunLoopUntil([&] { return m_pDlg->GetTargetPercent() == nTarget; }, 30000));
+        // Woken, not jumped: the bar still climbs one step per tick from where it stood.
+        EXPECT_TRUE(STimerManager::HasTimer(m_pDlg.get(), CMainDlg::TIMER_PROGRESS));
+        EXPECT_LE(m_pDlg->GetShownPercent(), nBefore + 1);
+        ASSERT_TRUE(RunLoopUntil([&] { return m_pDlg->GetShownPercent() == nTarget; }, 30000));
+        RunLoopFor(30);
+        EXPECT_FALSE(STimerManager::HasTimer(m_pDlg.get(), CMainDlg::TIMER_PROGRESS));
+        EXPECT_EQ(TextOf(*m_pDlg, L"txt_percent"), std::to_wstring(nTarget) + L"%");
+    }
+    // A lower target wakes nothing.
+    Fire(40, -1, L"down_net_error");
+    ASSERT_TRUE(RunLoopUntil([&] { return m_pDlg->GetTargetPercent() == 40; }, 30000));
+    EXPECT_FALSE(STimerManager::HasTimer(m_pDlg.get(), CMainDlg::TIMER_PROGRESS));
+    EXPECT_EQ(m_pDlg->GetShownPercent(), 60);
+}
+
+TEST_F(ProgressPage, EnglishStatusTextsIncludingTheWorkersStageTexts) {
     UiEnv().SetLanguage(PreviewLang::English);
     m_pDlg->Scripted().bNetPresent = true;
     m_pDlg->Scripted().bPackInstallOk = false;
@@ -123,8 +150,8 @@ TEST_F(ProgressPage, EnglishStatusTextsAndLiteralChineseStages) {
     StartInstall();
     ASSERT_TRUE(RunLoopUntil([&] { return m_pDlg->Scripted().bReachedBlock.load(); }, 30000));
     ASSERT_TRUE(RunLoopUntil([&] { return m_pCenter->GetPendingCount() == 0; }, 30000));
-    // The worker's own progress texts have no entry and show as they are.
-    EXPECT_EQ(Status(), L"正在下载安装包...");
+    // The worker's own stage texts are keys with English entries too.
+    EXPECT_EQ(Status(), L"Downloading the installation package...");
     Fire(80, -1, L"install_pack_error");
     ASSERT_TRUE(RunLoopUntil([&] { return m_pDlg->GetShownPercent() == 80; }, 30000));
     EXPECT_EQ(Status(), L"Install failure");

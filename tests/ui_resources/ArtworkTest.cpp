@@ -99,6 +99,33 @@ TEST(UiResources, ImagesHaveTheirPixelSizesAndFormats) {
     }
 }
 
+TEST(UiResources, EveryImageHasATwinAtTwiceTheSizeForScaleTwoScreens) {
+    for (const ImageRow& row : kImages) {
+        std::string strTwin = std::string(row.pszName) + "_2X";
+        uires::PngInfo info;
+        ASSERT_TRUE(uires::ReadPngHeader(uires::ResourceBytes("PNG", strTwin.c_str()), info))
+            << strTwin;
+        EXPECT_EQ(info.nWidth, 2 * row.nWidth) << strTwin;
+        EXPECT_EQ(info.nHeight, 2 * row.nHeight) << strTwin;
+        EXPECT_EQ(info.nColorType, row.bPalette ? 3 : 6) << strTwin;
+        // The same picture: each 2 x 2 block averages to the plain pixel.
+        Rgba plain, twin;
+        ASSERT_TRUE(Decode("PNG", row.pszName, plain));
+        ASSERT_TRUE(Decode("PNG", strTwin.c_str(), twin));
+        long nDiff = 0;
+        for (unsigned y = 0; y < plain.nHeight; ++y)
+            for (unsigned x = 0; x < plain.nWidth; ++x)
+                for (int c = 0; c < 4; ++c) {
+                    int nSum = twin.At(2 * x, 2 * y)[c] + twin.At(2 * x + 1, 2 * y)[c] +
+                               twin.At(2 * x, 2 * y + 1)[c] + twin.At(2 * x + 1, 2 * y + 1)[c];
+                    nDiff += std::abs(nSum / 4 - int(plain.At(x, y)[c]));
+                }
+        double dMean = double(nDiff) / (plain.nWidth * plain.nHeight * 4.0);
+        // Loose: small images round their edges onto other pixels at each size.
+        EXPECT_LT(dMean, 12.0) << strTwin;
+    }
+}
+
 TEST(UiResources, SkinTableCutsEachImageIntoItsStatesAndFrames) {
     pugi::xml_document doc;
     ASSERT_TRUE(uires::LoadXml(doc, "VALUES", "SKIN"));

@@ -471,7 +471,7 @@ TEST(UiResources, EverySkinALayoutUsesIsDefined) {
 
 TEST(UiResources, LayoutTextsAreTranslatedInTheirWindowsContextOrLiteral) {
     // A text made of key characters must be in the table under the window's
-    // context, in both languages; a literal text must not be a key there.
+    // context, in both languages.
     const std::regex key(R"(^[a-z0-9_]+$)");
     for (const char* table : {"LANG_CN", "LANG_EN"}) {
         pugi::xml_document tr;
@@ -490,11 +490,10 @@ TEST(UiResources, LayoutTextsAreTranslatedInTheirWindowsContextOrLiteral) {
                 std::string text = n.text().get();
                 if (text.empty())
                     return;
-                if (std::regex_match(text, key))
+                // Literal texts may have entries too (the closing sentence).
+                if (std::regex_match(text, key)) {
                     EXPECT_TRUE(keys.count(text)) << table << " " << ctx << " lacks " << text;
-                else
-                    EXPECT_FALSE(keys.count(text))
-                        << table << " " << ctx << " translates literal " << text;
+                }
             });
         }
     }

@@ -55,7 +55,10 @@ TEST(UiResources, EnglishLicenceKeepsTheChineseHeader) {
     uires::RtfText t = uires::ExtractRtf(en);
     ASSERT_TRUE(t.bValid);
     EXPECT_NE(t.strText.find("End User Licence Agreement"), std::string::npos);
-    EXPECT_NE(t.strText.find("\u201cas is\u201d"), std::string::npos);
+    // Plain ASCII quotes; no Chinese or full-width mark in the English text.
+    EXPECT_NE(t.strText.find("\"as is\""), std::string::npos);
+    EXPECT_EQ(t.strText.find("\u201c"), std::string::npos);
+    EXPECT_FALSE(HasHan(t.strText));
     EXPECT_TRUE(AnyRunContains(t, "1. Grant of licence"));
     EXPECT_TRUE(AnyRunContains(t, "9. Governing law"));
     EXPECT_FALSE(AnyRunContains(t, "Please read this agreement"));

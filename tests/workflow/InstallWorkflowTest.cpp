@@ -224,7 +224,7 @@ TEST_F(InstallWorkflow, PackageFailingEndsTheRunAndKeepsThePackage) {
                        "/TovadocSetup.exe\" /VERYSILENT /SUPPRESSMSGBOXES /DIR=\"" +
                        m_installDir.string() +
                        "\"] strResult=[TovadocSetup: simulated installation "
-                       "failure\n] exitcode=[3]"),
+                       "failure\\n] exitcode=[3]"),
               std::string::npos)
         << log;
 }
@@ -256,6 +256,24 @@ TEST_F(InstallWorkflow, FoldersWithBlanksAndChineseNamesWork) {
     EXPECT_TRUE(fs::exists(m_installDir / "Tovadoc.exe"));
     EXPECT_TRUE(fs::exists(m_installDir / "user.ini"));
     WaitForRecord();
+}
+
+// An installer unpacked from an archive with GBK names: its folder's name is
+// no UTF-8, yet its settings are read and both downloads land there.
+TEST_F(InstallWorkflow, FoldersWhoseNamesAreNoUtf8Work) {
+    m_installerDir = m_pRoot->path() / "\xB0\xB2\xD7\xB0 \xB3\xCC\xD0\xF2";
+    m_installDir = m_pRoot->path() / "\xCE\xC4\xBC\xFE" / "Tovadoc";
+    StartServer({}, "channel=\xC7\xFE\xB5\xC0\n");
+    auto pMgr = MakeManager();
+    EXPECT_EQ(WithoutProgress(RunInstall(*pMgr)),
+              (std::vector<int>{1, 2, 3, 6, 7, 9, 12, 13, 15, 16}));
+    EXPECT_TRUE(fs::exists(m_installerDir / "net4.exe"));
+    EXPECT_TRUE(fs::exists(m_installerDir / "TovadocSetup.exe"));
+    EXPECT_TRUE(fs::exists(m_installDir / "Tovadoc.exe"));
+    // The channel keeps its bytes in user.ini; the record gets valid UTF-8.
+    EXPECT_EQ(ReadFile(m_installDir / "user.ini"),
+              "[Config]\nchannel=\xC7\xFE\xB5\xC0\nlanguage=1\n");
+    EXPECT_EQ(WaitForRecord()["channel"].asString(), "\uFFFD\uFFFD\uFFFD\uFFFD");
 }
 
 // Quotes, backslashes (one at the end too) and tabs in folder names reach the
@@ -290,6 +308,40 @@ TEST_F(InstallWorkflow, FolderEndingInABackslashWithATabIsTakenExactly) {
     for (const std::string& name : names)
         EXPECT_EQ(name.find("tab\tand trailing\""), std::string::npos) << name;
     WaitForRecord();
+}
+
+// Run as root, the installer writes into folders others may write to: links
+// planted at every name it writes or replaces leave their targets alone.
+TEST_F(InstallWorkflow, LinksPlantedAtItsFileNamesAreNeverWrittenThrough) {
+    StartServer();
+    const fs::path outside = m_pRoot->path() / "outside";
+    fs::create_directories(outside);
+    fs::create_directories(m_installDir);
+    const std::pair<fs::path, std::string> planted[] = {
+        {m_installDir / "user.ini", "passwd"},
+        {m_installerDir / "net4.exe", "net"},
+        {m_installerDir / "net4.exe.temp", "net-temp"},
+        {m_installerDir / "TovadocSetup.exe.temp", "pack-temp"},
+    };
+    for (const auto& [link, name] : planted) {
+        WriteFile(outside / name, "root:x:0:0:" + name + "\n");
+        fs::permissions(outside / name, fs::perms::owner_read | fs::perms::owner_write);
+        fs::create_symlink(outside / name, link);
+    }
+    auto pMgr = MakeManager();
+    EXPECT_EQ(WithoutProgress(RunInstall(*pMgr)),
+              (std::vector<int>{1, 2, 3, 6, 7, 9, 12, 13, 15, 16}));
+    WaitForRecord();
+    for (const auto& [link, name] : planted) {
+        EXPECT_EQ(ReadFile(outside / name), "root:x:0:0:" + name + "\n") << name;
+        EXPECT_EQ(fs::status(outside / name).permissions() & fs::perms::all,
+                  fs::perms::owner_read | fs::perms::owner_write)
+            << name;
+    }
+    EXPECT_FALSE(fs::is_symlink(m_installDir / "user.ini"));
+    EXPECT_EQ(ReadFile(m_installDir / "user.ini"), "[Config]\nchannel=10\nlanguage=1\n");
+    EXPECT_FALSE(fs::is_symlink(m_installerDir / "net4.exe"));
+    EXPECT_TRUE(fs::exists(m_installDir / "Tovadoc.exe"));
 }
 
 TEST_F(InstallWorkflow, ChineseChannelTravelsAsUtf8AndUserIniKeepsOtherKeys) {

@@ -112,7 +112,7 @@ TEST(ExeDirDownload, FrameworkAddressFollowsTheOsKind) {
     EXPECT_EQ(ChooseNetUrl(kOsKindWin7_64, ini), L"");
 }
 
-TEST(InstallerRun, MarkExecutableAddsExecuteBitsOnly) {
+TEST(InstallerRun, MarkExecutableAddsExecuteBitsOnlyAndNeverThroughALink) {
     testsupport::TempDir dir;
     testsupport::WriteFile(dir / "net4.exe", "x");
     fs::permissions(dir / "net4.exe", fs::perms::owner_read | fs::perms::owner_write);
@@ -121,6 +121,14 @@ TEST(InstallerRun, MarkExecutableAddsExecuteBitsOnly) {
     ASSERT_EQ(stat((dir / "net4.exe").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0711u);
     EXPECT_FALSE(MarkExecutable(AnsiToWide((dir / "missing.exe").string())));
+
+    // A link planted at the package's name leaves its target's mode alone.
+    testsupport::WriteFile(dir / "outside", "secret");
+    fs::permissions(dir / "outside", fs::perms::owner_read | fs::perms::owner_write);
+    fs::create_symlink(dir / "outside", dir / "TovadocSetup.exe");
+    EXPECT_FALSE(MarkExecutable(AnsiToWide((dir / "TovadocSetup.exe").string())));
+    ASSERT_EQ(stat((dir / "outside").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
 }
 
 // The "v4" rule over the registry hive.

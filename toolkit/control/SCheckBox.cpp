@@ -34,10 +34,22 @@ void SCheckBox::OnPaint(IRenderTarget* pRT) {
     }
     std::wstring strText = GetWindowText();
     if (!strText.empty()) {
-        CRect rcText = m_rcWindow;
-        rcText.left = rcBox.right + kTextGap;
-        DrawText(pRT, strText, rcText);
+        DrawText(pRT, strText, GetTextRect());
     }
+}
+
+CRect SCheckBox::GetTextRect() const {
+    CRect rcText = m_rcWindow;
+    rcText.left = std::min(rcText.right, GetBoxRect().right + kTextGap);
+    return rcText;
+}
+
+bool SCheckBox::DoAccAction() {
+    if (IsDisabled(true) || !IsVisible(true)) {
+        return false;
+    }
+    Toggle();
+    return true;
 }
 
 void SCheckBox::Toggle() {

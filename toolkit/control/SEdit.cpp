@@ -46,9 +46,10 @@ std::wstring SEdit::GetWindowText(bool) const {
     return m_strText;
 }
 
-void SEdit::SetCaret(size_t nCaret) {
-    m_nCaret = std::min(nCaret, m_strText.size());
-    Invalidate();
+std::wstring SEdit::GetAccName() const {
+    std::wstring strTip = GetAttribute(L"tip");
+    ISwndContainer* pContainer = GetContainer();
+    return pContainer && !strTip.empty() ? pContainer->TranslateText(strTip) : strTip;
 }
 
 bool SEdit::OnKeyDown(unsigned nKeyval, unsigned nModifiers) {

@@ -7,11 +7,13 @@ namespace SOUI {
 // the backend lays a native entry over the window, which then owns typing
 // and reports its text back.
 class SEdit : public SWindow {
-    // The native entry shows its own caret and focus.
-    bool DrawsFocusRing() const override { return false; }
-
 public:
     SOUI_CLASS_NAME(L"edit")
+    // What the user typed scrolls; it never shrinks.
+    bool IsTextFitted() const override { return false; }
+    HostAccRole GetAccRole() const override { return HostAccRole::Entry; }
+    // The field is named by its tool tip; its text is what it holds.
+    std::wstring GetAccName() const override;
     SEdit();
     ~SEdit() override;
     void SetWindowText(const std::wstring& strText) override;
@@ -21,8 +23,6 @@ public:
     void OnLButtonDown(CPoint pt) override;
     void OnSetFocus() override;
 
-    size_t GetCaret() const { return m_nCaret; }
-    void SetCaret(size_t nCaret);
     // Creates, moves, shows or hides the native overlay to match the window.
     void SyncNative(IHostBackend* pBackend);
     int GetNativeId() const { return m_nNativeId; }

@@ -10,7 +10,11 @@ public:
     SOUI_CLASS_NAME(L"imgbtn")
     SImageButton();
     bool IsClickable() const override { return true; }
+    HostAccRole GetAccRole() const override { return HostAccRole::PushButton; }
     CSize GetDesiredSize(int nMaxWidth) const override;
+    // The caption keeps clear of the skin's edges.
+    CRect GetTextRect() const override;
+    static constexpr int kTextPadding = 4;
 };
 
 }  // namespace SOUI

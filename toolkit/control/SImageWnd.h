@@ -7,6 +7,7 @@ namespace SOUI {
 class SImageWnd : public SWindow {
 public:
     SOUI_CLASS_NAME(L"img")
+    HostAccRole GetAccRole() const override { return HostAccRole::Image; }
     CSize GetDesiredSize(int) const override {
         return m_pSkin ? m_pSkin->GetSkinSize() : CSize(0, 0);
     }

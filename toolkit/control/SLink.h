@@ -12,6 +12,7 @@ public:
         m_cursor = HostCursor::Hand;
     }
     bool IsClickable() const override { return true; }
+    HostAccRole GetAccRole() const override { return HostAccRole::Link; }
 };
 
 }  // namespace SOUI

@@ -59,15 +59,6 @@ void SProgress::SetRange(int nMin, int nMax) {
     Invalidate();
 }
 
-void SProgress::GetRange(int* pMin, int* pMax) const {
-    if (pMin) {
-        *pMin = m_nMin;
-    }
-    if (pMax) {
-        *pMax = m_nMax;
-    }
-}
-
 CRect SProgress::GetFillRect() const {
     CRect rc = m_rcWindow;
     long long nSpan = static_cast<long long>(m_nMax) - m_nMin;

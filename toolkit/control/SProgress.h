@@ -8,13 +8,19 @@ namespace SOUI {
 class SProgress : public SWindow {
 public:
     SOUI_CLASS_NAME(L"progress")
+    HostAccRole GetAccRole() const override { return HostAccRole::ProgressBar; }
+    bool GetAccValue(double& dValue, double& dMin, double& dMax) const override {
+        dValue = m_nValue;
+        dMin = m_nMin;
+        dMax = m_nMax;
+        return true;
+    }
     bool SetAttribute(const std::wstring& strName, const std::wstring& strValue,
                       bool bLoading = false) override;
     // Clamped to the range; false when nothing changed.
     bool SetValue(int nValue);
     int GetValue() const { return m_nValue; }
     void SetRange(int nMin, int nMax);
-    void GetRange(int* pMin, int* pMax) const;
     // The filled part of the window.
     CRect GetFillRect() const;
 

@@ -16,6 +16,8 @@ int HalfPointsToPixels(int nHalfPoints) {
 }  // namespace
 
 SRichEdit::SRichEdit() {
+    // Reading the document from the keyboard needs the focus.
+    m_nFocusable = 1;
     m_pPango = pango_font_map_create_context(pango_cairo_font_map_get_default());
 }
 
@@ -70,6 +72,33 @@ bool SRichEdit::SetRtf(std::string_view strRtf) {
 
 std::wstring SRichEdit::GetWindowText(bool) const {
     return m_doc.GetText();
+}
+
+bool SRichEdit::OnKeyDown(unsigned nKeyval, unsigned) {
+    const int nPage = std::max(kLineStep, GetViewRect().Height() - kLineStep);
+    switch (nKeyval) {
+        case 0xff52:  // Up
+            SetScrollPos(m_nScrollPos - kLineStep);
+            return true;
+        case 0xff54:  // Down
+            SetScrollPos(m_nScrollPos + kLineStep);
+            return true;
+        case 0xff55:  // Page Up
+            SetScrollPos(m_nScrollPos - nPage);
+            return true;
+        case 0xff56:  // Page Down
+        case kHostKeySpace:
+            SetScrollPos(m_nScrollPos + nPage);
+            return true;
+        case 0xff50:  // Home
+            SetScrollPos(0);
+            return true;
+        case 0xff57:  // End
+            SetScrollPos(GetScrollMax());
+            return true;
+        default:
+            return false;
+    }
 }
 
 void SRichEdit::ClearLayouts() {

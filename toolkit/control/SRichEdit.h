@@ -15,6 +15,10 @@ class SSkinScrollbar;
 class SRichEdit : public SWindow {
 public:
     SOUI_CLASS_NAME(L"richedit")
+    HostAccRole GetAccRole() const override { return HostAccRole::Document; }
+    std::wstring GetAccName() const override { return {}; }
+    // A document scrolls; it is never shrunk to fit.
+    bool IsTextFitted() const override { return false; }
     SRichEdit();
     ~SRichEdit() override;
 
@@ -24,7 +28,6 @@ public:
                       bool bLoading = false) override;
     // Replaces the document with RTF text; false when it is not RTF.
     bool SetRtf(std::string_view strRtf);
-    const SRtfDocument& GetDocument() const { return m_doc; }
     std::wstring GetWindowText(bool bRaw = false) const override;
 
     int GetScrollPos() const { return m_nScrollPos; }
@@ -39,12 +42,15 @@ public:
 
     bool WantsMouse() const override { return true; }
     bool OnMouseWheel(int nDelta, CPoint pt) override;
+    // Arrow keys, Page Up/Down, Home and End scroll.
+    bool OnKeyDown(unsigned nKeyval, unsigned nModifiers) override;
     void OnLButtonDown(CPoint pt) override;
     void OnLButtonUp(CPoint pt) override;
     void OnMouseMove(CPoint pt) override;
 
     static constexpr int kPadding = 6;
     static constexpr int kWheelStep = 48;  // pixels per notch
+    static constexpr int kLineStep = 24;   // pixels per arrow key
 
 protected:
     void OnPaint(IRenderTarget* pRT) override;

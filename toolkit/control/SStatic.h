@@ -9,6 +9,7 @@ class SStatic : public SWindow {
 public:
     SOUI_CLASS_NAME(L"text")
     SStatic() { m_uTextFormat = DT_LEFT | DT_VCENTER | DT_SINGLELINE; }
+    HostAccRole GetAccRole() const override { return HostAccRole::Label; }
 };
 
 }  // namespace SOUI

@@ -5,6 +5,33 @@
 
 namespace SOUI {
 
+namespace {
+bool IsWithin(const SWindow* pWnd, const SWindow* pAncestor) {
+    for (; pWnd; pWnd = pWnd->GetParent()) {
+        if (pWnd == pAncestor) {
+            return true;
+        }
+    }
+    return false;
+}
+
+SWindow* FirstFocusable(SWindow* pWnd) {
+    for (size_t i = 0; pWnd && i < pWnd->GetChildrenCount(); ++i) {
+        SWindow* pChild = pWnd->GetChild(i);
+        if (!pChild->IsVisible()) {
+            continue;
+        }
+        if (pChild->IsFocusable() && !pChild->IsDisabled(true)) {
+            return pChild;
+        }
+        if (SWindow* pFound = FirstFocusable(pChild)) {
+            return pFound;
+        }
+    }
+    return nullptr;
+}
+}  // namespace
+
 bool STabCtrl::SetAttribute(const std::wstring& strName, const std::wstring& strValue,
                             bool bLoading) {
     if (strName == L"curSel" || strName == L"tabHeight" || strName == L"tabSkin") {
@@ -36,8 +63,19 @@ bool STabCtrl::SetCurSel(int nIndex) {
         WriteLogA("STabCtrl::SetCurSel no page %d of %zu", nIndex, m_children.size());
         return false;
     }
+    // The keyboard follows the page: a focus on the page that goes, or on
+    // nothing, moves to the first control of the page that comes, so a
+    // keyboard or screen reader user lands on it.
+    ISwndContainer* pContainer = GetContainer();
+    SWindow* pFocus = pContainer ? pContainer->GetFocus() : nullptr;
+    bool bFollow = !pFocus || IsWithin(pFocus, GetPage(m_nCurSel));
     m_nCurSel = nIndex;
     ShowOnly(nIndex);
+    if (bFollow && pContainer) {
+        if (SWindow* pFirst = FirstFocusable(GetPage(nIndex))) {
+            pContainer->SetFocus(pFirst);
+        }
+    }
     return true;
 }
 

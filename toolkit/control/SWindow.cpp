@@ -14,6 +14,12 @@ bool ParseBool(const std::wstring& str) {
     return !str.empty() && str != L"0" && str != L"false";
 }
 
+uintptr_t NextAccId() {
+    // Windows are made on the window thread only.
+    static uintptr_t s_nNext = 0;
+    return ++s_nNext;
+}
+
 int ParseIntAttr(const std::wstring& str, int nDefault) {
     try {
         size_t nUsed = 0;
@@ -39,7 +45,7 @@ bool ParseSize(const std::wstring& str, CSize& sz) {
 }
 }  // namespace
 
-SWindow::SWindow() = default;
+SWindow::SWindow() : m_nAccId(NextAccId()) {}
 
 SWindow::~SWindow() {
     // Children go first, so the container hears of them before of us.
@@ -57,15 +63,6 @@ SWindow* SWindow::InsertChild(std::unique_ptr<SWindow> pChild) {
     pChild->m_pParent = this;
     m_children.push_back(std::move(pChild));
     return m_children.back().get();
-}
-
-void SWindow::DestroyChild(SWindow* pChild) {
-    auto it = std::find_if(m_children.begin(), m_children.end(),
-                           [pChild](const auto& p) { return p.get() == pChild; });
-    if (it != m_children.end()) {
-        m_children.erase(it);
-        RequestRelayout();
-    }
 }
 
 SWindow* SWindow::GetPrevSibling() const {
@@ -437,28 +434,14 @@ void SWindow::RedrawRegion(IRenderTarget* pRT, const CRect& rcClip) {
     for (const auto& p : m_children) {
         p->RedrawRegion(pRT, rcPaint);
     }
-    if (DrawsFocusRing()) {
-        DrawFocusRing(pRT);
-    }
     pRT->PopClip();
-}
-
-bool SWindow::DrawsFocusRing() const {
-    ISwndContainer* pContainer = GetContainer();
-    return pContainer && pContainer->ShowFocusCues() && pContainer->GetFocus() == this;
-}
-
-void SWindow::DrawFocusRing(IRenderTarget* pRT) {
-    CRect rc = m_rcWindow;
-    rc.DeflateRect(1, 1);
-    pRT->DrawRectangle(rc, SColor(0x1e, 0x78, 0xd5, 0xff), 1);
 }
 
 void SWindow::OnPaint(IRenderTarget* pRT) {
     DrawBackground(pRT, m_rcWindow);
     std::wstring strText = GetWindowText();
     if (!strText.empty()) {
-        DrawText(pRT, strText, m_rcWindow);
+        DrawText(pRT, strText, GetTextRect());
     }
 }
 
@@ -476,12 +459,81 @@ void SWindow::DrawText(IRenderTarget* pRT, const std::wstring& strText, CRect rc
     if (!pContainer) {
         return;
     }
-    IFontS* pFont = pContainer->GetFont(GetFont());
+    SFontDesc font = GetFont();
+    unsigned uFormat = m_uTextFormat;
+    if (IsTextFitted()) {
+        const STextFit& fit = FitText(strText, rc.Size());
+        font = fit.font;
+        uFormat = fit.uFormat;
+    }
     SColor cr = GetTextColor();
     if (IsDisabled(true)) {
         cr.a = static_cast<uint8_t>(cr.a / 2);
     }
-    pRT->DrawText(strText, rc, pFont, cr, m_uTextFormat);
+    pRT->DrawText(strText, rc, pContainer->GetFont(font), cr, uFormat);
+}
+
+const STextFit& SWindow::FitText(const std::wstring& strText, CSize szBox) const {
+    SFontDesc font = GetFont();
+    FitCache& cache = m_fitCache;
+    if (cache.bValid && cache.strText == strText && cache.szBox == szBox && cache.font == font &&
+        cache.uFormat == m_uTextFormat) {
+        return cache.fit;
+    }
+    ISwndContainer* pContainer = GetContainer();
+    cache.fit = STextFitter::Fit(
+        strText, font, m_uTextFormat, szBox,
+        [pContainer](const std::wstring& str, const SFontDesc& f, unsigned uFmt, int nMax) {
+            return pContainer ? pContainer->MeasureText(str, f, uFmt, nMax) : CSize();
+        });
+    cache.strText = strText;
+    cache.szBox = szBox;
+    cache.font = font;
+    cache.uFormat = m_uTextFormat;
+    cache.bValid = true;
+    return cache.fit;
+}
+
+STextFit SWindow::GetTextFit() const {
+    std::wstring strText = GetWindowText();
+    if (!IsTextFitted()) {
+        STextFit fit;
+        fit.font = GetFont();
+        fit.uFormat = m_uTextFormat;
+        return fit;
+    }
+    return FitText(strText, GetTextRect().Size());
+}
+
+std::wstring SWindow::GetToolTipText() const {
+    std::wstring strTip = GetAttribute(L"tip");
+    if (!strTip.empty()) {
+        ISwndContainer* pContainer = GetContainer();
+        return pContainer ? pContainer->TranslateText(strTip) : strTip;
+    }
+    std::wstring strText = GetWindowText();
+    if (!strText.empty() && IsTextFitted() && GetTextFit().bElided) {
+        return strText;
+    }
+    return {};
+}
+
+std::wstring SWindow::GetAccName() const {
+    std::wstring strName = GetWindowText();
+    if (strName.empty()) {
+        std::wstring strTip = GetAttribute(L"tip");
+        ISwndContainer* pContainer = GetContainer();
+        strName = pContainer && !strTip.empty() ? pContainer->TranslateText(strTip) : strTip;
+    }
+    return strName;
+}
+
+bool SWindow::DoAccAction() {
+    if (!IsClickable() || IsDisabled(true) || !IsVisible(true)) {
+        return false;
+    }
+    FireCommand();
+    return true;
 }
 
 SWindow* SWindow::HitTest(CPoint pt) {

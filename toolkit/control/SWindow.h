@@ -7,12 +7,14 @@
 #include <vector>
 
 #include "toolkit/control/ISwndContainer.h"
+#include "toolkit/control/STextFitter.h"
 #include "toolkit/core/SObjectImpl.h"
 #include "toolkit/layout/SLayoutPos.h"
 #include "toolkit/render/CRect.h"
 #include "toolkit/render/SColor.h"
 #include "toolkit/render/SFontDesc.h"
 #include "toolkit/render/TextFormat.h"
+#include "toolkit/window/HostAccessible.h"
 
 namespace SOUI {
 
@@ -41,7 +43,6 @@ public:
     size_t GetChildrenCount() const { return m_children.size(); }
     SWindow* GetChild(size_t nIndex) const;
     SWindow* InsertChild(std::unique_ptr<SWindow> pChild);
-    void DestroyChild(SWindow* pChild);
     SWindow* GetPrevSibling() const;
     SWindow* GetRoot();
     ISwndContainer* GetContainer() const;
@@ -117,9 +118,6 @@ public:
     virtual bool OnMouseWheel(int nDelta, CPoint pt);
     virtual bool OnKeyDown(unsigned nKeyval, unsigned nModifiers);
     virtual void OnSetFocus() {}
-    // The keyboard focus mark; controls with a native overlay draw none.
-    virtual bool DrawsFocusRing() const;
-    void DrawFocusRing(IRenderTarget* pRT);
     virtual void OnKillFocus() {}
     // Whether the tree should treat a press-and-release as a click.
     virtual bool IsClickable() const { return false; }
@@ -140,6 +138,30 @@ public:
     // window, carrying the name and ID.
     bool FireCommand();
 
+    // Where the window's text goes, and how it is fitted in there (font size,
+    // wrapping, ellipsis) as it is drawn now.
+    virtual CRect GetTextRect() const { return m_rcWindow; }
+    STextFit GetTextFit() const;
+    // False for text the user edits or scrolls: that is never shrunk.
+    virtual bool IsTextFitted() const { return true; }
+    // The tool tip: the translated `tip` attribute, else the whole text when
+    // it had to be cut; empty for none.
+    virtual std::wstring GetToolTipText() const;
+
+    // Accessibility: what the window is to a screen reader (Ignored: nothing;
+    // its children still count), the name it is announced by (its text,
+    // else its tool tip), the text it holds, its value and range, and its
+    // default action (a click; false when it has none).
+    virtual HostAccRole GetAccRole() const { return HostAccRole::Ignored; }
+    virtual std::wstring GetAccName() const;
+    virtual std::wstring GetAccText() const { return GetWindowText(); }
+    virtual bool GetAccValue(double& /*dValue*/, double& /*dMin*/, double& /*dMax*/) const {
+        return false;
+    }
+    virtual bool DoAccAction();
+    // Unique for the process's life, unlike the window's address.
+    uintptr_t GetAccId() const { return m_nAccId; }
+
     // The font, colour and alignment the window's text is drawn with.
     SFontDesc GetFont() const;
     SColor GetTextColor() const;
@@ -149,8 +171,10 @@ protected:
     virtual void OnPaint(IRenderTarget* pRT);
     // Paints the skin or background of the window.
     void DrawBackground(IRenderTarget* pRT, const CRect& rc);
-    // Draws text inside rc with the window's font, colour and alignment.
+    // Draws text inside rc with the window's font, colour and alignment,
+    // fitted into rc unless the window shows its text as it is.
     void DrawText(IRenderTarget* pRT, const std::wstring& strText, CRect rc);
+    const STextFit& FitText(const std::wstring& strText, CSize szBox) const;
     // Marks the window's layout as changed.
     void RequestRelayout();
     static void LogFindFailure(const wchar_t* pszClass, const std::wstring& strName, int nDeep);
@@ -183,6 +207,19 @@ protected:
     bool m_bHover = false;
     bool m_bPushed = false;
     HostCursor m_cursor = HostCursor::Arrow;
+
+private:
+    const uintptr_t m_nAccId;
+    // The last fit, reused while text, box and font stay the same.
+    struct FitCache {
+        std::wstring strText;
+        CSize szBox;
+        SFontDesc font;
+        unsigned uFormat = 0;
+        STextFit fit;
+        bool bValid = false;
+    };
+    mutable FitCache m_fitCache;
 };
 
 }  // namespace SOUI

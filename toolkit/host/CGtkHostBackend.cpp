@@ -30,6 +30,7 @@ CGtkHostBackend::CGtkHostBackend() : m_window(this) {}
 CGtkHostBackend::~CGtkHostBackend() {
     // The sink may already be gone; the native window dies silently.
     m_pSink = nullptr;
+    m_pAccess.reset();
 }
 
 bool CGtkHostBackend::Create(IHostBackendSink* pSink, const HostWindowParams& params,
@@ -49,6 +50,9 @@ bool CGtkHostBackend::Create(IHostBackendSink* pSink, const HostWindowParams& pa
         return false;
     m_window.SetIcons(params.icons);
     m_window.SetKind(params.bToolWindow, params.bDialog);
+    m_pAccess =
+        std::make_unique<SGtkAccessBridge>(m_window.GetWidget(), m_window.GetCanvas(),
+                                           static_cast<ISGtkAccessProvider*>(this), params.bDialog);
     if (params.bResizable)
         m_window.SetResizable(true, params.nMinWidth, params.nMinHeight);
     return true;
@@ -71,6 +75,9 @@ void CGtkHostBackend::Center(IHostBackend* pParent) {
 
 void CGtkHostBackend::Invalidate(const HostRect& rc) {
     m_window.Invalidate(rc.left, rc.top, rc.Width(), rc.Height());
+    // Whatever a screen reader can learn shows on screen first.
+    if (m_pAccess)
+        m_pAccess->ScheduleRefresh();
 }
 
 void CGtkHostBackend::Update() {
@@ -208,7 +215,36 @@ void CGtkHostBackend::OnNativeEditFocus(int nEditId, bool bFocused) {
         m_pSink->OnBackendEditFocus(nEditId);
 }
 
+bool CGtkHostBackend::OnNativeQueryTooltip(int x, int y, bool bKeyboard, std::wstring& strTip,
+                                           GdkRectangle& rcArea) {
+    HostRect rc;
+    if (!m_pSink || !m_pSink->OnBackendQueryToolTip(x, y, bKeyboard, strTip, rc))
+        return false;
+    rcArea = GdkRectangle{rc.left, rc.top, rc.Width(), rc.Height()};
+    return true;
+}
+
+void CGtkHostBackend::GetAccNodes(std::vector<HostAccNode>& nodes) {
+    nodes.clear();
+    if (m_pSink)
+        m_pSink->OnBackendAccessibleNodes(nodes);
+}
+
+bool CGtkHostBackend::DoAccAction(uintptr_t nId) {
+    return m_pSink && m_pSink->OnBackendAccessibleAction(nId);
+}
+
+bool CGtkHostBackend::FocusAccNode(uintptr_t nId) {
+    return m_pSink && m_pSink->OnBackendAccessibleFocus(nId);
+}
+
+GtkWidget* CGtkHostBackend::GetEditWidget(int nEditId) {
+    SGtkEdit* pEdit = m_window.GetEdit(nEditId);
+    return pEdit ? pEdit->GetWidget() : nullptr;
+}
+
 void CGtkHostBackend::OnNativeDestroyed() {
+    m_pAccess.reset();
     // A modal run must not outlive its window, or the program hangs.
     if (m_modal.IsRunning()) {
         WriteLogA("CGtkHostBackend::OnNativeDestroyed window gone during a modal run");

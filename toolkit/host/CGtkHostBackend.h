@@ -3,13 +3,16 @@
 // entries for the edit overlays and a nested GLib loop for modal runs.
 #include <memory>
 
+#include "toolkit/host/SGtkAccessBridge.h"
 #include "toolkit/host/SGtkModalLoop.h"
 #include "toolkit/host/SGtkWindow.h"
 #include "toolkit/window/IHostBackend.h"
 
 namespace SOUI {
 
-class CGtkHostBackend : public IHostBackend, private ISGtkWindowListener {
+class CGtkHostBackend : public IHostBackend,
+                        private ISGtkWindowListener,
+                        private ISGtkAccessProvider {
 public:
     CGtkHostBackend();
     ~CGtkHostBackend() override;
@@ -66,11 +69,19 @@ private:
     void OnNativeSize(int cx, int cy) override;
     void OnNativeEditChanged(int nEditId, const std::wstring& strText) override;
     void OnNativeEditFocus(int nEditId, bool bFocused) override;
+    bool OnNativeQueryTooltip(int x, int y, bool bKeyboard, std::wstring& strTip,
+                              GdkRectangle& rcArea) override;
     void OnNativeDestroyed() override;
+
+    void GetAccNodes(std::vector<HostAccNode>& nodes) override;
+    bool DoAccAction(uintptr_t nId) override;
+    bool FocusAccNode(uintptr_t nId) override;
+    GtkWidget* GetEditWidget(int nEditId) override;
 
     IHostBackendSink* m_pSink = nullptr;
     SGtkWindow m_window;
     SGtkModalLoop m_modal;
+    std::unique_ptr<SGtkAccessBridge> m_pAccess;
     int m_nNextEdit = 1;
     // Whether the model put the keyboard into an edit while handling a key.
     bool m_bEditFocusRequested = false;

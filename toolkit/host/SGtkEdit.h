@@ -18,7 +18,6 @@ public:
     SGtkEdit(const SGtkEdit&) = delete;
     SGtkEdit& operator=(const SGtkEdit&) = delete;
 
-    int GetId() const { return m_nEditId; }
     void SetRect(int x, int y, int cx, int cy);
     // Face and pixel size as the layout gives them; colours as 0xRRGGBBAA.
     void SetFont(const std::wstring& strFace, int nPixelSize, bool bBold, bool bItalic,

@@ -9,8 +9,9 @@ std::string GtkTextFromWide(const std::wstring& strText) {
     strOut.reserve(strText.size());
     for (wchar_t ch : strText) {
         gunichar uc = static_cast<gunichar>(ch);
+        // A path's bytes that are no UTF-8 show as U+FFFD, not cut the text.
         if (!g_unichar_validate(uc))
-            break;
+            uc = 0xFFFD;
         char buf[8];
         int n = g_unichar_to_utf8(uc, buf);
         strOut.append(buf, static_cast<size_t>(n));

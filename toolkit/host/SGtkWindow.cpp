@@ -5,7 +5,9 @@
 #endif
 
 #include "platform/WriteLog.h"
+#include "toolkit/host/SGtkAccessBridge.h"
 #include "toolkit/host/SGtkEdit.h"
+#include "toolkit/host/SGtkScreen.h"
 #include "toolkit/host/SGtkText.h"
 
 namespace SOUI {
@@ -55,6 +57,8 @@ bool SGtkWindow::Create(const std::wstring& strTitle, int cx, int cy, SGtkWindow
     if (m_bAlpha)
         gtk_widget_set_visual(m_pWindow, pRgba);
     gtk_widget_set_app_paintable(m_pWindow, TRUE);
+    if (!pOwner)
+        FitDisplayScale(m_pWindow, m_nWidth, m_nHeight);
     // The layout fixes the size unless the window is made resizable.
     m_bResizable = false;
     gtk_window_set_resizable(pWin, FALSE);
@@ -63,7 +67,8 @@ bool SGtkWindow::Create(const std::wstring& strTitle, int cx, int cy, SGtkWindow
     if (pOwner && pOwner->m_pWindow)
         gtk_window_set_transient_for(pWin, GTK_WINDOW(pOwner->m_pWindow));
 
-    m_pFixed = gtk_fixed_new();
+    // A GtkFixed whose accessible object can speak for the drawn controls.
+    m_pFixed = SGtkAccessCanvasNew();
     gtk_container_add(GTK_CONTAINER(m_pWindow), m_pFixed);
     gtk_widget_show(m_pFixed);
 
@@ -85,6 +90,8 @@ bool SGtkWindow::Create(const std::wstring& strTitle, int cx, int cy, SGtkWindow
     g_signal_connect(m_pWindow, "focus-in-event", G_CALLBACK(OnFocusChange), this);
     g_signal_connect(m_pWindow, "focus-out-event", G_CALLBACK(OnFocusChange), this);
     g_signal_connect(m_pWindow, "destroy", G_CALLBACK(OnDestroy), this);
+    gtk_widget_set_has_tooltip(m_pWindow, TRUE);
+    g_signal_connect(m_pWindow, "query-tooltip", G_CALLBACK(OnQueryTooltip), this);
     gtk_widget_realize(m_pWindow);
     return true;
 }
@@ -138,20 +145,18 @@ void SGtkWindow::GetSize(int& cx, int& cy) const {
 void SGtkWindow::CenterOver(SGtkWindow* pOwner) {
     if (!m_pWindow)
         return;
-    GdkRectangle rcArea{0, 0, 0, 0};
+    SPlaceRect rcArea, rcOver;
+    GtkWidget* pNear = pOwner && pOwner->m_pWindow ? pOwner->m_pWindow : m_pWindow;
+    if (!GetWorkArea(pNear, rcArea))
+        return;
+    rcOver = rcArea;
     if (pOwner && pOwner->m_pWindow && pOwner != this) {
-        pOwner->GetPosition(rcArea.x, rcArea.y);
-        pOwner->GetSize(rcArea.width, rcArea.height);
-    } else {
-        GdkDisplay* pDisplay = gtk_widget_get_display(m_pWindow);
-        GdkMonitor* pMonitor = gdk_display_get_primary_monitor(pDisplay);
-        if (!pMonitor)
-            pMonitor = gdk_display_get_monitor(pDisplay, 0);
-        if (!pMonitor)
-            return;
-        gdk_monitor_get_workarea(pMonitor, &rcArea);
+        pOwner->GetPosition(rcOver.x, rcOver.y);
+        pOwner->GetSize(rcOver.cx, rcOver.cy);
     }
-    Move(rcArea.x + (rcArea.width - m_nWidth) / 2, rcArea.y + (rcArea.height - m_nHeight) / 2);
+    int x = 0, y = 0;
+    CenterInArea(rcOver, rcArea, m_nWidth, m_nHeight, x, y);
+    Move(x, y);
 }
 
 void SGtkWindow::Minimize() {
@@ -241,9 +246,18 @@ void SGtkWindow::SetCursor(CursorKind kind) {
 }
 
 void SGtkWindow::BeginMoveDrag() {
-    if (m_pWindow && m_nPressButton)
-        gtk_window_begin_move_drag(GTK_WINDOW(m_pWindow), static_cast<gint>(m_nPressButton),
-                                   m_nPressRootX, m_nPressRootY, m_nPressTime);
+    GdkWindow* pGdk = m_pWindow ? gtk_widget_get_window(m_pWindow) : nullptr;
+    if (!pGdk || !m_nPressButton)
+        return;
+    // The move follows the device that pressed. Without one (a display with
+    // no seat, as a headless compositor has) GDK would crash looking for it.
+    if (!m_pPressDevice) {
+        WriteLog(L"%s: the press came from no pointer device; no move",
+                 L"SGtkWindow::BeginMoveDrag");
+        return;
+    }
+    gdk_window_begin_move_drag_for_device(pGdk, m_pPressDevice, static_cast<gint>(m_nPressButton),
+                                          m_nPressRootX, m_nPressRootY, m_nPressTime);
 }
 
 void SGtkWindow::SetSensitive(bool bSensitive) {
@@ -344,6 +358,7 @@ gboolean SGtkWindow::OnButton(GtkWidget* pWidget, GdkEventButton* pEvent, gpoint
             pSelf->m_nPressRootX = static_cast<int>(pEvent->x_root);
             pSelf->m_nPressRootY = static_cast<int>(pEvent->y_root);
             pSelf->m_nPressTime = pEvent->time;
+            pSelf->m_pPressDevice = gdk_event_get_device(reinterpret_cast<GdkEvent*>(pEvent));
             break;
         case GDK_2BUTTON_PRESS:
             action = ISGtkWindowListener::MouseDoubleClick;
@@ -358,6 +373,9 @@ gboolean SGtkWindow::OnButton(GtkWidget* pWidget, GdkEventButton* pEvent, gpoint
                                       pEvent->button, 0, pEvent->state);
     if (action == ISGtkWindowListener::MouseUp)
         pSelf->m_nPressButton = 0;
+    // A press puts the tool tip away; the model says when it may come back.
+    else if (pSelf->m_pWindow)
+        gtk_widget_trigger_tooltip_query(pSelf->m_pWindow);
     return TRUE;
 }
 
@@ -459,6 +477,19 @@ gboolean SGtkWindow::OnWindowState(GtkWidget*, GdkEventWindowState* pEvent, gpoi
 gboolean SGtkWindow::OnFocusChange(GtkWidget*, GdkEventFocus* pEvent, gpointer pThis) {
     static_cast<SGtkWindow*>(pThis)->m_pListener->OnNativeFocus(pEvent->in != 0);
     return FALSE;
+}
+
+gboolean SGtkWindow::OnQueryTooltip(GtkWidget*, gint x, gint y, gboolean bKeyboard,
+                                    GtkTooltip* pTooltip, gpointer pThis) {
+    std::wstring strTip;
+    GdkRectangle rcArea{0, 0, 0, 0};
+    if (!static_cast<SGtkWindow*>(pThis)->m_pListener->OnNativeQueryTooltip(x, y, bKeyboard != 0,
+                                                                            strTip, rcArea))
+        return FALSE;
+    gtk_tooltip_set_text(pTooltip, GtkTextFromWide(strTip).c_str());
+    // Moving within the area keeps the tip; leaving it asks again.
+    gtk_tooltip_set_tip_area(pTooltip, &rcArea);
+    return TRUE;
 }
 
 void SGtkWindow::OnDestroy(GtkWidget*, gpointer pThis) {

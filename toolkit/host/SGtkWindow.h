@@ -33,6 +33,12 @@ public:
     // Text of a native edit changed (typing, paste, input method).
     virtual void OnNativeEditChanged(int /*nEditId*/, const std::wstring& /*strText*/) {}
     virtual void OnNativeEditFocus(int /*nEditId*/, bool /*bFocused*/) {}
+    // The tool tip at (x, y) (bKeyboard: of the focused part) and the area it
+    // belongs to; false for none. GTK times, places and hides it.
+    virtual bool OnNativeQueryTooltip(int /*x*/, int /*y*/, bool /*bKeyboard*/,
+                                      std::wstring& /*strTip*/, GdkRectangle& /*rcArea*/) {
+        return false;
+    }
     // The native window is gone; no call reaches the listener afterwards.
     virtual void OnNativeDestroyed() = 0;
 };
@@ -62,7 +68,8 @@ public:
     void Resize(int cx, int cy);
     void GetPosition(int& x, int& y) const;
     void GetSize(int& cx, int& cy) const;
-    // Centres over the owner, or over the work area of the monitor when there is none.
+    // Centres over the owner, or over the work area of the monitor when there is
+    // none; either way moved into the work area as far as it fits (FitIntoArea).
     void CenterOver(SGtkWindow* pOwner);
     void Minimize();
     void Maximize();
@@ -97,6 +104,8 @@ public:
     bool IsEditFocused() const;
 
     GtkWidget* GetWidget() const { return m_pWindow; }
+    // The container the native edits sit in (an SGtkAccessCanvasNew).
+    GtkWidget* GetCanvas() const { return m_pFixed; }
     unsigned long GetXid() const;
 
     // Grey level (white) of the opaque backdrop under translucent pixels when
@@ -117,6 +126,8 @@ private:
     static gboolean OnConfigure(GtkWidget* pWidget, GdkEventConfigure* pEvent, gpointer pThis);
     static gboolean OnWindowState(GtkWidget* pWidget, GdkEventWindowState* pEvent, gpointer pThis);
     static gboolean OnFocusChange(GtkWidget* pWidget, GdkEventFocus* pEvent, gpointer pThis);
+    static gboolean OnQueryTooltip(GtkWidget* pWidget, gint x, gint y, gboolean bKeyboard,
+                                   GtkTooltip* pTooltip, gpointer pThis);
     static void OnDestroy(GtkWidget* pWidget, gpointer pThis);
 
     ISGtkWindowListener* m_pListener;
@@ -133,6 +144,7 @@ private:
     int m_nPressRootX = 0;
     int m_nPressRootY = 0;
     guint32 m_nPressTime = 0;
+    GdkDevice* m_pPressDevice = nullptr;  // owned by the display
     std::map<int, std::unique_ptr<SGtkEdit>> m_edits;
 };
 

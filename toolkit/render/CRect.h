@@ -33,7 +33,6 @@ struct CRect {
     constexpr void SetRect(int l, int t, int r, int b) { left = l, top = t, right = r, bottom = b; }
     constexpr void OffsetRect(int dx, int dy) { left += dx, right += dx, top += dy, bottom += dy; }
     constexpr void OffsetRect(CPoint pt) { OffsetRect(pt.x, pt.y); }
-    constexpr void MoveToXY(int x, int y) { OffsetRect(x - left, y - top); }
     constexpr void InflateRect(int dx, int dy) { left -= dx, right += dx, top -= dy, bottom += dy; }
     constexpr void InflateRect(int l, int t, int r, int b) {
         left -= l, top -= t, right += r, bottom += b;
@@ -46,16 +45,6 @@ struct CRect {
         CRect r(std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
                 std::min(a.bottom, b.bottom));
         *this = r.IsRectEmpty() ? CRect() : r;
-        return !IsRectEmpty();
-    }
-    constexpr bool UnionRect(const CRect& a, const CRect& b) {
-        if (a.IsRectEmpty())
-            *this = b;
-        else if (b.IsRectEmpty())
-            *this = a;
-        else
-            *this = CRect(std::min(a.left, b.left), std::min(a.top, b.top),
-                          std::max(a.right, b.right), std::max(a.bottom, b.bottom));
         return !IsRectEmpty();
     }
 };

@@ -13,6 +13,14 @@ struct IBitmapS : public IObjRef {
     CSize Size() const { return {Width(), Height()}; }
     // Owned by the bitmap; valid while the bitmap lives.
     virtual cairo_surface_t* GetSurface() const = 0;
+
+    // The same picture with twice the pixels per unit, drawn instead of this
+    // one on targets of scale 2 and more; null when there is none. Sizes and
+    // source rectangles stay in this bitmap's units either way.
+    virtual IBitmapS* GetDoubleRes() const = 0;
+    // Keeps a reference to pBmp2x (null drops it). False, with a log line and
+    // nothing attached, unless pBmp2x is exactly twice this bitmap's size.
+    virtual bool SetDoubleRes(IBitmapS* pBmp2x) = 0;
 };
 
 }  // namespace SOUI

@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <cwchar>
+#include <functional>
 #include <utility>
 
 #include "platform/WriteLog.h"
 #include "toolkit/render/SStrUtil.h"
+#include "toolkit/res/SLazyBitmap.h"
 #include "toolkit/res/SResID.h"
 
 namespace SOUI {
@@ -16,6 +18,23 @@ namespace {
 
 bool NamedIDLess(const SNamedID& a, const SNamedID& b) {
     return std::wcscmp(a.strName, b.strName) < 0;
+}
+
+using RawFetch = std::function<bool(const std::wstring& strType, const std::wstring& strName,
+                                    std::vector<char>& buf)>;
+
+// Artwork may come twice: NAME, and NAME_2X rendered at twice the size for
+// scale-2 screens. The twin is optional, and decoded only when drawn.
+void AttachDoubleRes(IRenderFactory* pFactory, IBitmapS* pBmp, const SResID& id,
+                     const RawFetch& fetch) {
+    std::vector<char> buf;
+    if (!fetch(id.strType, id.strName + L"_2x", buf))
+        return;
+    std::wstring strWhat = id.strType + L":" + id.strName + L"_2x";
+    if (SLazyBitmap* pTwin = SLazyBitmap::FromPng(pFactory, std::move(buf), strWhat)) {
+        pBmp->SetDoubleRes(pTwin);
+        pTwin->Release();
+    }
 }
 
 }  // namespace
@@ -87,6 +106,11 @@ bool SApplication::LoadSystemNamedResource(IResProvider* pResProvider) {
         if (!m_pRenderFactory || !pResProvider->GetRawBuffer(id.strType, id.strName, img) ||
             !m_pRenderFactory->CreateBitmapFromMemory(img.data(), img.size(), &pBmp))
             return nullptr;
+        AttachDoubleRes(m_pRenderFactory, pBmp, id,
+                        [pResProvider](const std::wstring& strType, const std::wstring& strName,
+                                       std::vector<char>& buf) {
+                            return pResProvider->GetRawBuffer(strType, strName, buf);
+                        });
         return pBmp;
     };
     return m_skinPoolMgr.GetSystemPool().LoadSkins(doc.child("skin"), loadImage) > 0;
@@ -173,6 +197,9 @@ IBitmapS* SApplication::LoadImage(const std::wstring& strRef) {
         WriteLog(L"%s: image \"%s\" cannot be decoded", L"SApplication::LoadImage", strRef.c_str());
         return nullptr;
     }
+    AttachDoubleRes(m_pRenderFactory, pBmp, SResID::Parse(strRef),
+                    [this](const std::wstring& strType, const std::wstring& strName,
+                           std::vector<char>& buf) { return GetRawBuffer(strType, strName, buf); });
     m_mapImages.emplace(strKey, pBmp);
     pBmp->AddRef();
     return pBmp;

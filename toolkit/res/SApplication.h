@@ -66,7 +66,6 @@ public:
 
     // Skins of the loaded tables, then the system skins. No reference added.
     ISkinObj* GetSkin(const std::wstring& strName) const { return m_skinPoolMgr.GetSkin(strName); }
-    SSkinPoolMgr& GetSkinPoolMgr() { return m_skinPoolMgr; }
 
     // Default font of the initial definitions ("宋体", 15 until one is read).
     const SFontDesc& GetDefFontDesc() const { return m_defFont; }

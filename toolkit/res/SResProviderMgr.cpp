@@ -40,14 +40,6 @@ bool SResProviderMgr::AddResProvider(IResProvider* pResProvider, const wchar_t* 
     return LoadUIDef(pResProvider, xmlUidef);
 }
 
-void SResProviderMgr::RemoveResProvider(IResProvider* pResProvider) {
-    auto it = std::find(m_lstProviders.begin(), m_lstProviders.end(), pResProvider);
-    if (it == m_lstProviders.end())
-        return;
-    (*it)->Release();
-    m_lstProviders.erase(it);
-}
-
 bool SResProviderMgr::HasResource(const std::wstring& strType, const std::wstring& strName) const {
     for (auto it = m_lstProviders.rbegin(); it != m_lstProviders.rend(); ++it)
         if ((*it)->HasResource(strType, strName))

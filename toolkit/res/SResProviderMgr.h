@@ -21,7 +21,6 @@ public:
     // colour and skin tables, styles. Returns false if the definitions were
     // named but could not be loaded (the provider stays added).
     bool AddResProvider(IResProvider* pResProvider, const wchar_t* pszUidef = L"uidef:xml_init");
-    void RemoveResProvider(IResProvider* pResProvider);
 
     bool HasResource(const std::wstring& strType, const std::wstring& strName) const;
     bool GetRawBuffer(const std::wstring& strType, const std::wstring& strName,

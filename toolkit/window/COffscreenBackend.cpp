@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/WriteLog.h"
+#include "toolkit/window/SWindowPlacement.h"
 
 namespace SOUI {
 
@@ -78,14 +79,14 @@ void COffscreenBackend::GetSize(int& nWidth, int& nHeight) const {
 void COffscreenBackend::Center(IHostBackend* pParent) {
     int nW = 0, nH = 0;
     GetSize(nW, nH);
-    int nLeft = 0, nTop = 0, nAreaW = kScreenWidth, nAreaH = kScreenHeight;
+    const SPlaceRect rcScreen{0, 0, kScreenWidth, kScreenHeight};
+    SPlaceRect rcOver = rcScreen;
     if (auto* pOff = dynamic_cast<COffscreenBackend*>(pParent)) {
-        nLeft = pOff->m_nX;
-        nTop = pOff->m_nY;
-        pOff->GetSize(nAreaW, nAreaH);
+        rcOver.x = pOff->m_nX;
+        rcOver.y = pOff->m_nY;
+        pOff->GetSize(rcOver.cx, rcOver.cy);
     }
-    m_nX = nLeft + (nAreaW - nW) / 2;
-    m_nY = nTop + (nAreaH - nH) / 2;
+    CenterInArea(rcOver, rcScreen, nW, nH, m_nX, m_nY);
 }
 
 void COffscreenBackend::Invalidate(const HostRect& rc) {

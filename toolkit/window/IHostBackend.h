@@ -5,12 +5,15 @@
 // the same window on a screen. Everything here runs on the window thread.
 #include <cairo.h>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace SOUI {
+
+struct HostAccNode;
 
 // A rectangle in window coordinates (pixels, origin at the window's top left),
 // right and bottom exclusive.
@@ -72,6 +75,21 @@ public:
     virtual void OnBackendEditChanged(int nEditId, const std::wstring& strText) = 0;
     // A native edit overlay gained the keyboard focus.
     virtual void OnBackendEditFocus(int nEditId) = 0;
+    // The tool tip for the pointer at (x, y), or for the focused control
+    // when bKeyboard; false for none. rcTip: the area the tip belongs to.
+    // The backend shows it after the desktop's hover delay and hides it on
+    // leave and on a press.
+    virtual bool OnBackendQueryToolTip(int /*x*/, int /*y*/, bool /*bKeyboard*/,
+                                       std::wstring& /*strTip*/, HostRect& /*rcTip*/) {
+        return false;
+    }
+    // Accessibility (HostAccessible.h): the controls as assistive technology
+    // sees them now, in reading order; the default action of one (a click);
+    // and a request to move the keyboard focus to one. Actions come from
+    // the main loop, never from inside a backend call.
+    virtual void OnBackendAccessibleNodes(std::vector<HostAccNode>& /*nodes*/) {}
+    virtual bool OnBackendAccessibleAction(uintptr_t /*nId*/) { return false; }
+    virtual bool OnBackendAccessibleFocus(uintptr_t /*nId*/) { return false; }
 };
 
 struct HostWindowParams {

@@ -18,6 +18,13 @@ int SHostDialog::DoModal(SHostWnd* pParent) {
         pParent->m_pModalChild = this;
     }
     SendMessage(WM_INITDIALOG);
+    // As on any desktop, a dialog opens with its default button focused:
+    // Enter presses it, and a screen reader starts there.
+    if (!GetFocus()) {
+        if (SWindow* pDefault = GetDefaultButton()) {
+            SetFocus(pDefault);
+        }
+    }
     int nCode = m_nRetCode;
     // An init handler may end the dialog before it ever shows.
     if (m_bModal && IsWindow()) {

@@ -13,6 +13,7 @@
 #include "toolkit/render/SStrUtil.h"
 #include "toolkit/res/SApplication.h"
 #include "toolkit/window/COffscreenBackend.h"
+#include "toolkit/window/SFocusRing.h"
 #include "toolkit/window/SHostDialog.h"
 
 namespace SOUI {
@@ -355,11 +356,11 @@ void SHostWnd::SetFocus(SWindow* pWnd) {
     m_pFocus = pWnd;
     if (pOld) {
         pOld->OnKillFocus();
-        pOld->Invalidate();
+        InvalidateFocusRing(pOld);
     }
     if (pWnd) {
         pWnd->OnSetFocus();
-        pWnd->Invalidate();
+        InvalidateFocusRing(pWnd);
     }
     // Keys go to drawn controls only while no native edit holds the keyboard.
     if (m_pBackend && !dynamic_cast<SEdit*>(pWnd)) {
@@ -372,9 +373,7 @@ void SHostWnd::SetFocusCues(bool bShow) {
         return;
     }
     m_bFocusCues = bShow;
-    if (m_pFocus) {
-        m_pFocus->Invalidate();
-    }
+    InvalidateFocusRing(m_pFocus);
 }
 
 void SHostWnd::SetCursor(HostCursor cursor) {
@@ -392,6 +391,9 @@ void SHostWnd::OnWindowRemoved(SWindow* pWnd) {
     }
     if (m_pCapture == pWnd) {
         m_pCapture = nullptr;
+    }
+    if (m_pNoTip == pWnd) {
+        m_pNoTip = nullptr;
     }
 }
 
@@ -443,8 +445,29 @@ void SHostWnd::OnBackendPaint(cairo_t* cr, const HostRect& rcDirty) {
         WriteLogA("SHostWnd::OnBackendPaint no render target");
         return;
     }
-    RedrawRegion(pRT, CRect(rcDirty.left, rcDirty.top, rcDirty.right, rcDirty.bottom));
+    CRect rcPaint(rcDirty.left, rcDirty.top, rcDirty.right, rcDirty.bottom);
+    RedrawRegion(pRT, rcPaint);
+    // Over everything: the ring lies outside its control, where neighbours
+    // and parents paint.
+    if (SWindow* pRinged = GetFocusRingWindow()) {
+        pRT->PushClipRect(rcPaint);
+        SFocusRing::Draw(pRT, pRinged->GetWindowRect());
+        pRT->PopClip();
+    }
     pRT->Release();
+}
+
+SWindow* SHostWnd::GetFocusRingWindow() const {
+    if (!m_bFocusCues || !m_pFocus || m_pFocus == this || !m_pFocus->IsVisible(true)) {
+        return nullptr;
+    }
+    return m_pFocus;
+}
+
+void SHostWnd::InvalidateFocusRing(SWindow* pWnd) {
+    if (pWnd && pWnd != this) {
+        OnInvalidate(SFocusRing::OuterRect(pWnd->GetWindowRect()));
+    }
 }
 
 void SHostWnd::OnBackendMouseMove(int x, int y, unsigned) {
@@ -460,6 +483,7 @@ void SHostWnd::OnBackendMouseMove(int x, int y, unsigned) {
         pHit = nullptr;
     }
     if (pHit != m_pHover) {
+        m_pNoTip = nullptr;
         if (m_pHover) {
             m_pHover->SetHover(false);
         }
@@ -499,6 +523,7 @@ void SHostWnd::OnBackendMouseDown(int nButton, int x, int y, unsigned) {
         }
     }
     SetFocusCues(false);
+    m_pNoTip = pHit;
     if (pHit->IsFocusable()) {
         SetFocus(pHit);
     }
@@ -541,9 +566,129 @@ void SHostWnd::OnBackendKeyDown(unsigned nKeyval, unsigned nModifiers) {
         OnEscape();
         return;
     }
-    if (m_pFocus && m_pFocus->IsVisible(true) && !m_pFocus->IsDisabled(true)) {
-        m_pFocus->OnKeyDown(nKeyval, nModifiers);
+    if (m_pFocus && m_pFocus->IsVisible(true) && !m_pFocus->IsDisabled(true) &&
+        m_pFocus->OnKeyDown(nKeyval, nModifiers)) {
+        return;
     }
+    // Enter that no focused control takes presses the default button.
+    if (nKeyval == kHostKeyReturn || nKeyval == kHostKeyKpEnter) {
+        if (SWindow* pDefault = GetDefaultButton()) {
+            pDefault->FireCommand();
+        }
+    }
+}
+
+SWindow* SHostWnd::GetDefaultButton() const {
+    SWindow* pFound = nullptr;
+    ForEachWindow(const_cast<SHostWnd*>(this), [&](SWindow* p) {
+        std::wstring strDefault = p->GetAttribute(L"default");
+        if (!pFound && p->IsClickable() && !strDefault.empty() && strDefault != L"0" &&
+            p->IsVisible(true) && !p->IsDisabled(true)) {
+            pFound = p;
+        }
+    });
+    return pFound;
+}
+
+bool SHostWnd::GetToolTipAt(CPoint pt, bool bKeyboard, std::wstring& strTip, CRect& rcTip) const {
+    SWindow* pWnd = bKeyboard ? m_pFocus : const_cast<SHostWnd*>(this)->HitTest(pt);
+    if (!bKeyboard && (m_pCapture || (pWnd && pWnd == m_pNoTip))) {
+        return false;
+    }
+    for (; pWnd && pWnd != this; pWnd = pWnd->GetParent()) {
+        std::wstring strText = pWnd->GetToolTipText();
+        if (!strText.empty()) {
+            strTip = std::move(strText);
+            rcTip = pWnd->GetWindowRect();
+            return true;
+        }
+    }
+    return false;
+}
+
+std::vector<HostAccNode> SHostWnd::GetAccessibleNodes() {
+    std::vector<HostAccNode> nodes;
+    OnBackendAccessibleNodes(nodes);
+    return nodes;
+}
+
+void SHostWnd::OnBackendAccessibleNodes(std::vector<HostAccNode>& nodes) {
+    nodes.clear();
+    SWindow* pDefault = GetDefaultButton();
+    ForEachWindow(this, [&](SWindow* p) {
+        HostAccRole eRole = p == this ? HostAccRole::Ignored : p->GetAccRole();
+        if (eRole == HostAccRole::Ignored) {
+            return;
+        }
+        HostAccNode node;
+        node.nId = p->GetAccId();
+        node.eRole = eRole;
+        node.strName = p->GetAccName();
+        std::wstring strTip = p->GetToolTipText();
+        if (strTip != node.strName) {
+            node.strDescription = strTip;
+        }
+        if (eRole == HostAccRole::Label || eRole == HostAccRole::Document) {
+            node.strText = p->GetAccText();
+        }
+        unsigned nStates = 0;
+        nStates |= p->IsDisabled(true) ? 0 : kAccEnabled;
+        nStates |= p->IsVisible(true) ? kAccVisible : 0;
+        nStates |= p->IsFocusable() ? kAccFocusable : 0;
+        nStates |= p == m_pFocus ? kAccFocused : 0;
+        if (eRole == HostAccRole::CheckBox) {
+            nStates |= kAccCheckable | (p->IsChecked() ? kAccChecked : 0);
+        }
+        if (eRole == HostAccRole::Document) {
+            nStates |= kAccReadOnly | kAccMultiLine;
+        }
+        nStates |= p == pDefault ? kAccDefault : 0;
+        node.nStates = nStates;
+        const CRect& rc = p->GetWindowRect();
+        node.rc = HostRect{rc.left, rc.top, rc.right, rc.bottom};
+        p->GetAccValue(node.dValue, node.dMin, node.dMax);
+        if (auto* pEdit = dynamic_cast<SEdit*>(p)) {
+            node.nEditId = pEdit->GetNativeId();
+        }
+        nodes.push_back(std::move(node));
+    });
+}
+
+SWindow* SHostWnd::FindByAccId(uintptr_t nId) {
+    SWindow* pFound = nullptr;
+    ForEachWindow(this, [&](SWindow* p) {
+        if (!pFound && p->GetAccId() == nId) {
+            pFound = p;
+        }
+    });
+    return pFound;
+}
+
+bool SHostWnd::OnBackendAccessibleAction(uintptr_t nId) {
+    SWindow* pWnd = FindByAccId(nId);
+    return pWnd && pWnd != this && pWnd->DoAccAction();
+}
+
+bool SHostWnd::OnBackendAccessibleFocus(uintptr_t nId) {
+    SWindow* pWnd = FindByAccId(nId);
+    if (!pWnd || pWnd == this || !pWnd->IsFocusable() || !pWnd->IsVisible(true) ||
+        pWnd->IsDisabled(true)) {
+        return false;
+    }
+    // A focus moved by assistive technology is a keyboard focus: marked.
+    SetFocusCues(true);
+    SetFocus(pWnd);
+    return true;
+}
+
+bool SHostWnd::OnBackendQueryToolTip(int x, int y, bool bKeyboard, std::wstring& strTip,
+                                     HostRect& rcTip) {
+    CRect rc;
+    if (!GetToolTipAt(CPoint(x, y), bKeyboard, strTip, rc)) {
+        return false;
+    }
+    rcTip = HostRect{rc.left, rc.top, rc.right, rc.bottom};
+    return true;
 }
 
 void SHostWnd::FocusNext(bool bBackward) {

@@ -98,12 +98,29 @@ public:
     void OnBackendSize(int nWidth, int nHeight) override;
     void OnBackendEditChanged(int nEditId, const std::wstring& strText) override;
     void OnBackendEditFocus(int nEditId) override;
+    bool OnBackendQueryToolTip(int x, int y, bool bKeyboard, std::wstring& strTip,
+                               HostRect& rcTip) override;
+    void OnBackendAccessibleNodes(std::vector<HostAccNode>& nodes) override;
+    bool OnBackendAccessibleAction(uintptr_t nId) override;
+    bool OnBackendAccessibleFocus(uintptr_t nId) override;
 
     // Moves the focus to the next (or previous) focusable, visible, enabled
     // window in tree order, wrapping around.
     void FocusNext(bool bBackward);
     void SetFocusCues(bool bShow);
     SWindow* GetHover() const { return m_pHover; }
+    // The control the focus ring is drawn around now; null when none is.
+    SWindow* GetFocusRingWindow() const;
+    // The visible, enabled clickable control with the `default` attribute:
+    // Enter presses it unless the focused control takes the key.
+    SWindow* GetDefaultButton() const;
+    // Every control that means something to a screen reader, hidden ones
+    // included (without kAccVisible), in tree order.
+    std::vector<HostAccNode> GetAccessibleNodes();
+    SWindow* FindByAccId(uintptr_t nId);
+    // The tool tip at pt (bKeyboard: of the focused control) and the
+    // rectangle it belongs to; false when there is none.
+    bool GetToolTipAt(CPoint pt, bool bKeyboard, std::wstring& strTip, CRect& rcTip) const;
 
 protected:
     friend class SHostDialog;  // registers itself as the modal child of its parent
@@ -113,6 +130,7 @@ protected:
     // After the native window is gone.
     virtual void OnFinalMessage() {}
     void SyncNativeEdits();
+    void InvalidateFocusRing(SWindow* pWnd);
     // "ICON_LOGO:32" -> the PNG resource ICON/ICON_LOGO_32, decoded.
     void LoadIcons(pugi::xml_node xmlSoui);
     void ReleaseIcons();
@@ -127,6 +145,8 @@ protected:
     bool m_bFocusCues = false;
     SWindow* m_pHover = nullptr;
     SWindow* m_pCapture = nullptr;
+    // The control last pressed: it shows no tool tip until the pointer leaves it.
+    SWindow* m_pNoTip = nullptr;
     std::map<std::wstring, IFontS*> m_mapFonts;
     std::vector<IBitmapS*> m_icons;
     bool m_bAppMain = false;

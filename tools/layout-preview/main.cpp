@@ -1,8 +1,10 @@
 // Renders a layout off-screen to a PNG of the window's size, or shows it in a
 // real window until that is closed, or lists where its named windows are
 // (scripts that click on the real window use it):
-//   layout-preview LAYOUT:XML_MAINWND [--page N] [--lang zh|en|none]
+//   layout-preview LAYOUT:XML_MAINWND [--page N] [--lang zh|en|none] [--scale 1|2|3]
 //                  (-o FILE.png | --show | --rects)
+// --scale draws the PNG as a screen of that scale would (GDK_SCALE): the
+// window's size times the scale in pixels.
 #include <clocale>
 #include <cstdio>
 #include <cstring>
@@ -19,7 +21,7 @@ namespace {
 int Usage() {
     std::fprintf(stderr,
                  "usage: layout-preview LAYOUT:NAME [--page N] [--lang zh|en|none] "
-                 "(-o FILE.png | --show | --rects)\n");
+                 "[--scale 1|2|3] (-o FILE.png | --show | --rects)\n");
     return 2;
 }
 
@@ -57,6 +59,20 @@ void PrintRects(SOUI::SWindow* pWnd) {
     }
 }
 
+// Paints the whole window into an image of nScale device pixels per unit.
+bool WriteScaledPng(SOUI::SHostWnd& wnd, int nScale, const char* pszFile) {
+    SOUI::CSize size = wnd.GetWindowSize();
+    cairo_surface_t* pSurface =
+        cairo_image_surface_create(CAIRO_FORMAT_ARGB32, size.cx * nScale, size.cy * nScale);
+    cairo_surface_set_device_scale(pSurface, nScale, nScale);
+    cairo_t* cr = cairo_create(pSurface);
+    wnd.OnBackendPaint(cr, {0, 0, size.cx, size.cy});
+    cairo_destroy(cr);
+    bool bOk = cairo_surface_write_to_png(pSurface, pszFile) == CAIRO_STATUS_SUCCESS;
+    cairo_surface_destroy(pSurface);
+    return bOk;
+}
+
 // On screen, closing the window (or Escape) ends the preview, whatever the
 // layout says about being the application's main window.
 class CPreviewWnd : public SOUI::SHostWnd {
@@ -79,6 +95,7 @@ int main(int argc, char** argv) {
     bool bShow = false;
     bool bRects = false;
     int nPage = -1;
+    int nScale = 1;
     PreviewLang lang = PreviewLang::Chinese;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--page") && i + 1 < argc) {
@@ -98,6 +115,12 @@ int main(int argc, char** argv) {
             } else {
                 return Usage();
             }
+        } else if (!std::strcmp(argv[i], "--scale") && i + 1 < argc) {
+            std::string strScale = argv[++i];
+            if (strScale != "1" && strScale != "2" && strScale != "3") {
+                return Usage();
+            }
+            nScale = strScale[0] - '0';
         } else if (!std::strcmp(argv[i], "-o") && i + 1 < argc) {
             pszOut = argv[++i];
         } else if (!std::strcmp(argv[i], "--show")) {
@@ -146,7 +169,9 @@ int main(int argc, char** argv) {
     }
     wnd.ShowWindow(SOUI::SW_SHOW);
     SOUI::COffscreenBackend* pOff = wnd.GetOffscreen();
-    if (!pOff || !pOff->WritePng(pszOut)) {
+    bool bWritten =
+        nScale == 1 ? pOff && pOff->WritePng(pszOut) : pOff && WriteScaledPng(wnd, nScale, pszOut);
+    if (!bWritten) {
         std::fprintf(stderr, "layout-preview: %s could not be written\n", pszOut);
         return 1;
     }

@@ -43,7 +43,7 @@ TEST_F(HttpMgr, CancelAllAbortsRequestsAndSilencesEvents) {
     std::string text = log.Text();
     EXPECT_NE(std::string::npos, text.find(ResultLine(nId, 0) + "]"));
     EXPECT_NE(std::string::npos, text.find(ResultLine(nLater, 0) + "]"));
-    EXPECT_NE(std::string::npos, text.find("lResCode=42 \n]"));
+    EXPECT_NE(std::string::npos, text.find("lResCode=42 ]\n"));
     ClusterCurl::globalCleanup();
 }
 

@@ -179,6 +179,18 @@ TEST_F(TovadocInstaller, WindowAppearsInTheLanguageOfInstallIni) {
     ShowAndClose("Tovadoc安装程序");
 }
 
+// Unpacked from an archive with GBK names, the program's folder name is no
+// UTF-8: its modules and its Install.ini (English) are still found.
+TEST_F(TovadocInstaller, FolderWhoseNameIsNoUtf8StillFindsItsSettings) {
+    if (!getenv("DISPLAY")) {
+        GTEST_SKIP() << "no X display (scripts/test.sh starts Xvfb)";
+    }
+    const fs::path gbk = m_tmp / "\xB0\xB2\xD7\xB0 \xB3\xCC\xD0\xF2";
+    fs::rename(m_dir, gbk);
+    m_dir = gbk;
+    ShowAndClose("Tovadoc install program");
+}
+
 TEST_F(TovadocInstaller, WithoutADisplayItSaysSoAndFails) {
     ASSERT_TRUE(Start({{"DISPLAY", nullptr}, {"WAYLAND_DISPLAY", nullptr}}));
     int nExit = WaitExit(30);

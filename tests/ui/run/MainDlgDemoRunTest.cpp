@@ -97,7 +97,8 @@ TEST_F(MainDlgDemoRun, MissingPackageLeavesTheFailureOnTheProgressPage) {
     ASSERT_TRUE(RunLoopUntil(
         [&] {
             return dlg.GetShownPercent() == 80 &&
-                   TextOf(dlg, L"txt_install_status") == L"Download failed";
+                   TextOf(dlg, L"txt_install_status") ==
+                       L"Download failed: file not found on the server (404)";
         },
         120000))
         << "status: " << WideToAnsi(TextOf(dlg, L"txt_install_status"));

@@ -1,5 +1,7 @@
 #include "SRenderTargetCairo.h"
 
+#include <cmath>
+
 #include "SFontCairo.h"
 #include "SRenderFactoryCairo.h"
 #include "STextLayout.h"
@@ -62,6 +64,16 @@ void SRenderTargetCairo::DrawLine(CPoint ptFrom, CPoint ptTo, SColor cr, int nWi
     cairo_restore(m_cr);
 }
 
+double SRenderTargetCairo::GetDeviceScale() const {
+    // The surface's device scale (a GTK window at GDK_SCALE=2) times any
+    // scaling in the context's own matrix.
+    double dScaleX = 1, dScaleY = 1;
+    cairo_surface_get_device_scale(cairo_get_group_target(m_cr), &dScaleX, &dScaleY);
+    double dx = 1, dy = 0;
+    cairo_user_to_device_distance(m_cr, &dx, &dy);
+    return std::hypot(dx, dy) * dScaleX;
+}
+
 void SRenderTargetCairo::DrawBitmapEx(const CRect& rcDst, IBitmapS* pBmp, const CRect& rcSrc,
                                       unsigned char byAlpha) {
     if (!pBmp || rcDst.IsRectEmpty() || byAlpha == 0)
@@ -73,12 +85,24 @@ void SRenderTargetCairo::DrawBitmapEx(const CRect& rcDst, IBitmapS* pBmp, const 
             return;
         WriteLogA("SRenderTargetCairo::DrawBitmapEx: source part outside the image, clipped");
     }
+    // From scale 1.5 on, the double-resolution twin is nearer to one image
+    // pixel per device pixel; its rectangles are the same ones doubled.
+    const double dDeviceScale = GetDeviceScale();
+    IBitmapS* pDraw = pBmp;
+    int nPixels = 1;
+    if (pBmp->GetDoubleRes() && dDeviceScale >= 1.5) {
+        pDraw = pBmp->GetDoubleRes();
+        nPixels = 2;
+    }
     // A sub-surface with padded edges keeps a stretched state cell from
     // picking up pixels of its neighbours.
     cairo_surface_t* pPart = cairo_surface_create_for_rectangle(
-        pBmp->GetSurface(), rcPart.left, rcPart.top, rcPart.Width(), rcPart.Height());
-    double sx = double(rcDst.Width()) / rcPart.Width();
-    double sy = double(rcDst.Height()) / rcPart.Height();
+        pDraw->GetSurface(), rcPart.left * nPixels, rcPart.top * nPixels, rcPart.Width() * nPixels,
+        rcPart.Height() * nPixels);
+    double sx = double(rcDst.Width()) / (rcPart.Width() * nPixels);
+    double sy = double(rcDst.Height()) / (rcPart.Height() * nPixels);
+    bool bOneToOne =
+        std::abs(sx * dDeviceScale - 1.0) < 1e-9 && std::abs(sy * dDeviceScale - 1.0) < 1e-9;
     cairo_save(m_cr);
     cairo_rectangle(m_cr, rcDst.left, rcDst.top, rcDst.Width(), rcDst.Height());
     cairo_clip(m_cr);
@@ -87,8 +111,7 @@ void SRenderTargetCairo::DrawBitmapEx(const CRect& rcDst, IBitmapS* pBmp, const 
     cairo_set_source_surface(m_cr, pPart, 0, 0);
     cairo_pattern_t* pPattern = cairo_get_source(m_cr);
     cairo_pattern_set_extend(pPattern, CAIRO_EXTEND_PAD);
-    cairo_pattern_set_filter(pPattern,
-                             (sx == 1.0 && sy == 1.0) ? CAIRO_FILTER_NEAREST : CAIRO_FILTER_GOOD);
+    cairo_pattern_set_filter(pPattern, bOneToOne ? CAIRO_FILTER_NEAREST : CAIRO_FILTER_GOOD);
     if (byAlpha == 255)
         cairo_paint(m_cr);
     else
@@ -105,7 +128,8 @@ void SRenderTargetCairo::DrawText(const std::wstring& strText, const CRect& rc, 
     SFontCairo* pCairoFont = m_pFactory->ToCairoFont(pFont);
     bool bWidthSet =
         (!(uFormat & DT_SINGLELINE) && (uFormat & DT_WORDBREAK)) || (uFormat & DT_END_ELLIPSIS);
-    STextLayout layout(m_cr, strText, *pCairoFont, uFormat, bWidthSet ? rc.Width() : -1);
+    STextLayout layout(m_cr, strText, *pCairoFont, uFormat, bWidthSet ? rc.Width() : -1,
+                       rc.Height());
     CSize sz = layout.GetPixelSize();
     double x = rc.left;
     if (!bWidthSet || rc.Width() <= 0) {

@@ -34,6 +34,8 @@ public:
 
 private:
     void ApplyOrigin();
+    // Device pixels per unit of the current matrix.
+    double GetDeviceScale() const;
     void SetSource(SColor cr);
 
     SRenderFactoryCairo* m_pFactory;

@@ -7,7 +7,7 @@
 namespace SOUI {
 
 STextLayout::STextLayout(cairo_t* cr, const std::wstring& strText, const SFontCairo& font,
-                         unsigned uFormat, int nWidth)
+                         unsigned uFormat, int nWidth, int nHeight)
     : m_pLayout(pango_cairo_create_layout(cr)) {
     std::string strUtf8 = WideToUtf8(strText);
     pango_layout_set_text(m_pLayout, strUtf8.c_str(), int(strUtf8.size()));
@@ -29,6 +29,12 @@ STextLayout::STextLayout(cairo_t* cr, const std::wstring& strText, const SFontCa
     if (nWidth > 0 && !bSingle && (uFormat & DT_WORDBREAK)) {
         pango_layout_set_width(m_pLayout, nWidth * PANGO_SCALE);
         pango_layout_set_wrap(m_pLayout, PANGO_WRAP_WORD_CHAR);
+        // Wrapped text that overflows its height ends its last whole line
+        // in an ellipsis.
+        if (nHeight > 0 && (uFormat & DT_END_ELLIPSIS)) {
+            pango_layout_set_height(m_pLayout, nHeight * PANGO_SCALE);
+            pango_layout_set_ellipsize(m_pLayout, PANGO_ELLIPSIZE_END);
+        }
     } else if (nWidth > 0 && (uFormat & DT_END_ELLIPSIS)) {
         pango_layout_set_width(m_pLayout, nWidth * PANGO_SCALE);
         pango_layout_set_ellipsize(m_pLayout, PANGO_ELLIPSIZE_END);

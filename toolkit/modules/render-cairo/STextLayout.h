@@ -13,9 +13,10 @@ class SFontCairo;
 // so both agree on sizes.
 class STextLayout {
 public:
-    // nWidth > 0 sets the wrap / ellipsis width.
+    // nWidth > 0 sets the wrap / ellipsis width; nHeight > 0 the height
+    // that wrapped text with DT_END_ELLIPSIS is cut to.
     STextLayout(cairo_t* cr, const std::wstring& strText, const SFontCairo& font, unsigned uFormat,
-                int nWidth);
+                int nWidth, int nHeight = -1);
     ~STextLayout();
     STextLayout(const STextLayout&) = delete;
     STextLayout& operator=(const STextLayout&) = delete;

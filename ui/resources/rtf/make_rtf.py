@@ -18,7 +18,7 @@ HEADER = ("{\\rtf1\\ansi\\ansicpg936\\deff0\\deflang1033\\deflangfe2052"
 TEXT_EN = [
     ("title", "Tovadoc End User Licence Agreement"),
     ("para", "Please read this agreement carefully before you install or use Tovadoc "
-             "(\u201cthe Software\u201d). By ticking the agreement box and installing the "
+             "(\"the Software\"). By ticking the agreement box and installing the "
              "Software you accept these terms. If you do not accept them, close the "
              "installer; nothing will be installed."),
     ("heading", "1. Grant of licence"),
@@ -44,7 +44,7 @@ TEXT_EN = [
     ("para", "The Software is licensed, not sold. Tovadoc and its suppliers keep all "
              "rights, title and interest in it, including copyright and trade marks."),
     ("heading", "6. No warranty"),
-    ("para", "The Software is provided \u201cas is\u201d. To the extent the law allows, "
+    ("para", "The Software is provided \"as is\". To the extent the law allows, "
              "Tovadoc gives no warranty of any kind, express or implied, including "
              "fitness for a particular purpose. Always keep a copy of your original "
              "documents."),

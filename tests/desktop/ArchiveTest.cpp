@@ -1,0 +1,195 @@
+// The one file a user downloads: the self-extracting archive made by
+// scripts/package.sh, run under Xvfb with scripted clicks.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <chrono>
+#include <fstream>
+#include <map>
+#include <thread>
+
+#include "DesktopSession.h"
+#include "InstallerRun.h"
+#include "support/TempDir.h"
+
+namespace fs = std::filesystem;
+using namespace desktoptest;
+
+namespace {
+
+std::string Shell(const std::string& strCommand, int* pnExit = nullptr) {
+    std::string strOut;
+    if (FILE* pPipe = popen((strCommand + " 2>&1").c_str(), "r")) {
+        char buf[512];
+        size_t n;
+        while ((n = fread(buf, 1, sizeof buf, pPipe)) > 0)
+            strOut.append(buf, n);
+        int nStatus = pclose(pPipe);
+        if (pnExit)
+            *pnExit = WIFEXITED(nStatus) ? WEXITSTATUS(nStatus) : -1;
+    }
+    return strOut;
+}
+
+bool WaitForFile(const fs::path& file, int nTimeoutMs = 120000) {
+    for (int i = 0; i < nTimeoutMs / 100 && !fs::exists(file); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    return fs::exists(file);
+}
+
+// Inode and modification time of every file of a folder: what an unpacking
+// would change.
+std::map<std::string, std::pair<ino_t, timespec>> Stamps(const fs::path& dir) {
+    std::map<std::string, std::pair<ino_t, timespec>> stamps;
+    for (const auto& entry : fs::directory_iterator(dir)) {
+        struct stat st {};
+        stat(entry.path().c_str(), &st);
+        stamps[entry.path().filename().string()] = {st.st_ino, st.st_mtim};
+    }
+    return stamps;
+}
+
+class InstallerArchive : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (const char* pszTool : {"/usr/bin/makeself", "/usr/bin/Xvfb", "/usr/bin/xdotool"})
+            if (!fs::exists(pszTool))
+                GTEST_SKIP() << pszTool << " is missing (scripts/install-deps.sh)";
+    }
+    // Makes the archive with the settings given; its path.
+    fs::path Package(const std::string& strIni) {
+        testsupport::WriteFile(m_tmp / "Install.ini", strIni);
+        int nExit = -1;
+        std::string strOut = Shell("BUILD_DIR='" TOVADOC_BUILD_DIR "' '" TOVADOC_SOURCE_DIR
+                                   "/scripts/package.sh' --no-build --ini '" +
+                                       (m_tmp / "Install.ini").string() + "' --out '" +
+                                       (m_tmp / "dist").string() + "'",
+                                   &nExit);
+        EXPECT_EQ(nExit, 0) << strOut;
+        std::string strPath = strOut.substr(strOut.rfind('\n', strOut.size() - 2) + 1);
+        while (!strPath.empty() && strPath.back() == '\n')
+            strPath.pop_back();
+        return strPath;
+    }
+    // Runs the archive on the display, installs into folder with clicks as a
+    // user would, presses the start button and returns the exit code.
+    int InstallWithClicks(const CXvfb& x, const fs::path& archive, const fs::path& folder,
+                          const fs::path& log) {
+        fs::create_directories(folder);
+        testsupport::CChildProcess run;
+        EXPECT_TRUE(run.Start(
+            {"/bin/sh", archive.string(), "--", "ignored-argument"},
+            InstallerEnv(m_tmp / "registry", {{"DISPLAY", x.Display()},
+                                              {"WAYLAND_DISPLAY", std::nullopt},
+                                              {"TOVADOC_CACHE_HOME", (m_tmp / "cache").string()}}),
+            log));
+        std::string strId;
+        WindowBox box;
+        if (!FindWindow(x, kTitle, strId, box))
+            return -1;
+        auto at = [&](WindowPoint pt) {
+            return std::to_string(box.x + pt.x) + " " + std::to_string(box.y + pt.y);
+        };
+        x.XDoTool("mousemove " + at(kFolderEdit) + " click 1 sleep 0.2 key ctrl+a type '" +
+                  folder.string() + "'");
+        x.XDoTool("mousemove " + at(kInstallButton) + " sleep 0.1 click 1");
+        if (!WaitForFile(folder / "Tovadoc" / "user.ini")) {
+            ADD_FAILURE() << "no user.ini\n" << testsupport::ReadFile(log);
+            return -1;
+        }
+        // Page 2 follows once the bar has counted up to 100.
+        for (int i = 0; i < 100 && run.IsRunning(); ++i)
+            x.XDoTool("mousemove " + at(kStartButton) + " click 1 sleep 0.3");
+        return run.Wait(30000);
+    }
+
+    testsupport::TempDir m_tmp;
+};
+
+TEST_F(InstallerArchive, RunsFromItsCacheFolderAndInstallsAgainFromTheKeptPackage) {
+    CXvfb x;
+    ASSERT_TRUE(x.Start(1280, 1024, m_tmp / "xvfb.log"));
+    workflowtest::CDemoServerProcess server;
+    ASSERT_TRUE(server.Start(m_tmp.path())) << server.Log();
+    const fs::path archive = Package(InstallIni(&server));
+    ASSERT_TRUE(fs::exists(archive)) << archive;
+    EXPECT_EQ(archive.filename().string().rfind("TovadocInstaller-2.2.3.3-linux-", 0), 0u);
+
+    // makeself's own options.
+    int nExit = -1;
+    std::string strOut = Shell("sh '" + archive.string() + "' --check", &nExit);
+    EXPECT_EQ(nExit, 0) << strOut;
+    EXPECT_NE(strOut.find("SHA256 checksums are OK"), std::string::npos) << strOut;
+    strOut = Shell("sh '" + archive.string() + "' --list", &nExit);
+    for (const char* pszFile : {"TovadocInstaller", "render-cairo.so", "imgdecoder-png.so",
+                                "translator.so", "sys-resource.so", "Install.ini", "launch.sh"})
+        EXPECT_NE(strOut.find(pszFile), std::string::npos) << pszFile << "\n" << strOut;
+    strOut = Shell("sh '" + archive.string() + "' --info", &nExit);
+    EXPECT_NE(strOut.find("TovadocInstaller 2.2.3.3"), std::string::npos) << strOut;
+    {
+        // One byte changed in the payload: the check says so.
+        fs::copy_file(archive, m_tmp / "damaged.run");
+        std::fstream f(m_tmp / "damaged.run", std::ios::in | std::ios::out | std::ios::binary);
+        f.seekg(-100, std::ios::end);
+        char c = char(f.get());
+        f.seekp(-100, std::ios::end);
+        f.put(char(c ^ 0xff));
+        f.close();
+        Shell("sh '" + (m_tmp / "damaged.run").string() + "' --check", &nExit);
+        EXPECT_NE(nExit, 0);
+    }
+
+    // First run: everything downloaded beside the program in the cache.
+    const fs::path cache = m_tmp / "cache" / "tovadoc-installer" / "2.2.3.3";
+    EXPECT_EQ(InstallWithClicks(x, archive, m_tmp / "first", m_tmp / "first.log"), 0)
+        << testsupport::ReadFile(m_tmp / "first.log");
+    for (const char* pszFile :
+         {"TovadocInstaller", "translator.so", "Install.ini", "TovadocSetup.exe", "net4.exe"})
+        EXPECT_TRUE(fs::exists(cache / pszFile)) << pszFile;
+    EXPECT_NE(testsupport::ReadFile(cache / "Install.ini").find("desktop-test"), std::string::npos);
+    EXPECT_TRUE(fs::exists(m_tmp / "first" / "Tovadoc" / "Tovadoc.exe"));
+    const auto stamps = Stamps(cache);
+
+    // Second run without a server: the kept package installs, and the
+    // cache folder is left exactly as it was.
+    server.Stop();
+    EXPECT_EQ(InstallWithClicks(x, archive, m_tmp / "second", m_tmp / "second.log"), 0)
+        << testsupport::ReadFile(m_tmp / "second.log");
+    EXPECT_TRUE(fs::exists(m_tmp / "second" / "Tovadoc" / "Tovadoc.exe"));
+    EXPECT_NE(testsupport::ReadFile(m_tmp / "second" / "Tovadoc" / "user.ini").find("desktop-test"),
+              std::string::npos);
+    const auto after = Stamps(cache);
+    ASSERT_EQ(after.size(), stamps.size());
+    for (const auto& [name, stamp] : stamps) {
+        EXPECT_EQ(after.at(name).first, stamp.first) << name;
+        EXPECT_EQ(after.at(name).second.tv_sec, stamp.second.tv_sec) << name;
+        EXPECT_EQ(after.at(name).second.tv_nsec, stamp.second.tv_nsec) << name;
+    }
+
+    // The launcher hands every argument over as it is and gives back the
+    // program's exit code (a stand-in program here, in a cache of its own).
+    Shell("sh '" + archive.string() + "' --noexec --target '" + (m_tmp / "unpacked").string() + "'",
+          &nExit);
+    ASSERT_EQ(nExit, 0);
+    testsupport::WriteFile(m_tmp / "unpacked" / "TovadocInstaller",
+                           "#!/bin/sh\nprintf '<%s>' \"$@\"\nexit 7\n");
+    fs::permissions(m_tmp / "unpacked" / "TovadocInstaller", fs::perms::owner_all);
+    strOut = Shell("TOVADOC_CACHE_HOME='" + (m_tmp / "other-cache").string() + "' sh '" +
+                       (m_tmp / "unpacked" / "launch.sh").string() + "' 'a b' '' '*' \"it's\"",
+                   &nExit);
+    EXPECT_EQ(nExit, 7) << strOut;
+    EXPECT_EQ(strOut, "<a b><><*><it's>");
+
+    // The installer's own exit code comes back through the archive: without
+    // a display it fails.
+    testsupport::CChildProcess headless;
+    ASSERT_TRUE(headless.Start({"/bin/sh", archive.string()},
+                               {{"DISPLAY", std::nullopt},
+                                {"WAYLAND_DISPLAY", std::nullopt},
+                                {"ASAN_OPTIONS", "detect_leaks=0"},
+                                {"TOVADOC_CACHE_HOME", (m_tmp / "cache").string()}},
+                               m_tmp / "headless.log"));
+    EXPECT_EQ(headless.Wait(60000), 1) << testsupport::ReadFile(m_tmp / "headless.log");
+}
+
+}  // namespace
