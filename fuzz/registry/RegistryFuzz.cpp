@@ -75,11 +75,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize) {
         }
     }
 
-    CRegSettings key(strKey, false);
-    // Opening finds what resolving found; after creating, the key is there.
+    // Reading finds what resolving found; after creating, the key is there.
+    std::string strAgain;
+    const bool bFound = CRegSettings::ResolveKeyPath(strKey, false, strAgain);
     if (bResolved || !bCreate) {
-        FUZZ_CHECK(key.IsOpen() == bResolved);
+        FUZZ_CHECK(bFound == bResolved);
     }
+    if (bResolved && bFound) {
+        FUZZ_CHECK(strAgain == strPath);
+    }
+    // The framework key lists its subkeys, whatever creating put under it.
+    CRegSettings key;
     std::vector<std::wstring> vecNames;
     if (key.EnumSubKeys(vecNames)) {
         for (const std::wstring& strName : vecNames) {

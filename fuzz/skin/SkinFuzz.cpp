@@ -26,6 +26,8 @@ public:
     int Width() const override { return m_w; }
     int Height() const override { return m_h; }
     cairo_surface_t* GetSurface() const override { return nullptr; }
+    IBitmapS* GetDoubleRes() const override { return nullptr; }
+    bool SetDoubleRes(IBitmapS*) override { return false; }
 
 private:
     int m_w, m_h;

@@ -36,11 +36,18 @@ protected:
         SetHostBackendFactory({});
     }
 
-    // Runs fn inside the dialog's loop once the dialog is on the screen.
+    // Runs fn inside the dialog's loop once the server shows the dialog
+    // (input sent before that lands on the owner). A dialog fn did not end
+    // is ended with -1, so the test fails instead of hanging.
     void WhenShown(SHostDialog& dlg, std::function<void()> fn) {
         m_fnShown = [&dlg, fn = std::move(fn)] {
-            if (WaitFor([&] { return dlg.IsWindowVisible() && gtkhosttest::XidOf(dlg) != 0; }))
+            if (WaitFor([&] {
+                    unsigned long nXid = gtkhosttest::XidOf(dlg);
+                    return dlg.IsWindowVisible() && nXid != 0 && gtkhosttest::IsShownByServer(nXid);
+                }))
                 fn();
+            if (!WaitFor([&] { return !dlg.IsModalRunning(); }, 20000))
+                dlg.EndDialog(-1);
         };
         g_idle_add(
             [](gpointer p) -> gboolean {

@@ -77,15 +77,23 @@ TEST_F(GtkModalLoop, OwnerIsInsensitiveUntilTheCodeComesBack) {
 }
 
 TEST_F(GtkModalLoop, EscapeReachesTheDialogWhichEndsTheLoop) {
+    bool bEscaped = false;
     m_dialogSink.m_onKey = [&](unsigned nKey) {
-        if (nKey == kHostKeyEscape)
+        if (nKey == kHostKeyEscape) {
+            bEscaped = true;
             m_dialog.EndModalLoop(2);
+        }
     };
     DuringTheLoop([&] {
+        // Keys sent before the server shows the dialog land elsewhere.
+        WaitFor([&] { return gtkhosttest::IsShownByServer(m_dialog.GetNativeWindow().GetXid()); });
         int x = 0, y = 0;
         m_dialog.GetNativeWindow().GetPosition(x, y);
         XDoTool({"mousemove", std::to_string(x + 50), std::to_string(y + 50)});
         XDoTool({"key", "Escape"});
+        // Fails rather than hangs when the key went astray.
+        if (!WaitFor([&] { return bEscaped; }, 20000))
+            m_dialog.EndModalLoop(-1);
     });
     EXPECT_EQ(m_dialog.RunModalLoop(&m_owner), 2);
     EXPECT_TRUE(m_owner.IsSensitive());

@@ -87,6 +87,16 @@ int* CountDraws(GtkWidget* pWidget) {
     return pCount;
 }
 
+bool IsShownByServer(unsigned long nXid) {
+    Display* pDisplay = XOpenDisplay(nullptr);
+    if (!pDisplay)
+        return false;
+    XWindowAttributes attrs{};
+    bool bViewable = XGetWindowAttributes(pDisplay, nXid, &attrs) && attrs.map_state == IsViewable;
+    XCloseDisplay(pDisplay);
+    return bViewable;
+}
+
 void SendDeleteWindow(unsigned long nXid) {
     Display* pDisplay = XOpenDisplay(nullptr);
     if (!pDisplay)

@@ -39,6 +39,10 @@ private:
 // Counts the times GTK has drawn the widget's window.
 int* CountDraws(GtkWidget* pWidget);
 
+// True once the server has mapped the window and all its parents, so
+// pointer and keys sent to where it is reach it.
+bool IsShownByServer(unsigned long nXid);
+
 // What a window manager sends when the user closes a window.
 void SendDeleteWindow(unsigned long nXid);
 
