@@ -37,5 +37,5 @@ private:
     static int OpenKeyFolder(const std::wstring& strSubKey, bool bCreate, std::string& strPath);
 
     int m_nKey = -1;  // open folder of the key
-    bool m_bWow64Key = false;
+    [[maybe_unused]] bool m_bWow64Key = false;
 };

@@ -25,6 +25,7 @@ struct HostRect {
     int Width() const { return right - left; }
     int Height() const { return bottom - top; }
     bool IsEmpty() const { return right <= left || bottom <= top; }
+    bool operator==(const HostRect&) const = default;
 };
 
 enum class HostCursor { Arrow, Hand, IBeam };
