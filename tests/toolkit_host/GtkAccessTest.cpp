@@ -16,6 +16,7 @@
 
 using namespace SOUI;
 using gtkhosttest::CRecordingWnd;
+using gtkhosttest::Num;
 using gtkhosttest::WaitFor;
 using gtkhosttest::XDoTool;
 
@@ -24,21 +25,15 @@ namespace {
 constexpr int kLeft = 140;
 constexpr int kTop = 110;
 
-std::string Num(int n) {
-    return std::to_string(n);
-}
-
-class GtkAccess : public testing::Test {
+class GtkAccess : public gtkhosttest::RealWindowTest {
 protected:
     void SetUp() override {
-        std::string strReason;
-        if (!gtkhosttest::OpenDisplayOrSkipReason(strReason))
-            GTEST_SKIP() << strReason;
-        XDoTool({"mousemove", "1", "1"});
+        RealWindowTest::SetUp();
+        if (IsSkipped())
+            return;
         m_pEnv = gtkhosttest::MakeEnv(PreviewLang::English);
         ASSERT_NE(m_pEnv, nullptr);
     }
-    void TearDown() override { SetHostBackendFactory({}); }
 
     std::unique_ptr<CPreviewEnv> m_pEnv;
 };

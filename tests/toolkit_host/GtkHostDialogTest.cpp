@@ -10,22 +10,18 @@
 
 using namespace SOUI;
 using gtkhosttest::CRecordingWnd;
+using gtkhosttest::Num;
 using gtkhosttest::WaitFor;
 using gtkhosttest::XDoTool;
 
 namespace {
 
-std::string Num(int n) {
-    return std::to_string(n);
-}
-
-class GtkHostDialog : public testing::Test {
+class GtkHostDialog : public gtkhosttest::RealWindowTest {
 protected:
     void SetUp() override {
-        std::string strReason;
-        if (!gtkhosttest::OpenDisplayOrSkipReason(strReason))
-            GTEST_SKIP() << strReason;
-        XDoTool({"mousemove", "1", "1"});
+        RealWindowTest::SetUp();
+        if (IsSkipped())
+            return;
         m_pEnv = gtkhosttest::MakeEnv(PreviewLang::Chinese);
         ASSERT_NE(m_pEnv, nullptr) << "toolkit modules or resources missing";
         m_pMain = std::make_unique<CRecordingWnd>(L"LAYOUT:XML_MAINWND");
@@ -33,7 +29,7 @@ protected:
     }
     void TearDown() override {
         m_pMain.reset();
-        SetHostBackendFactory({});
+        RealWindowTest::TearDown();
     }
 
     // Runs fn inside the dialog's loop once the server shows the dialog

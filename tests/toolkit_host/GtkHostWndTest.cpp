@@ -13,6 +13,7 @@
 
 using namespace SOUI;
 using gtkhosttest::CRecordingWnd;
+using gtkhosttest::Num;
 using gtkhosttest::WaitFor;
 using gtkhosttest::XDoTool;
 
@@ -21,21 +22,8 @@ namespace {
 constexpr int kLeft = 120;
 constexpr int kTop = 90;
 
-std::string Num(int n) {
-    return std::to_string(n);
-}
-
-class GtkHostWnd : public testing::Test {
+class GtkHostWnd : public gtkhosttest::RealWindowTest {
 protected:
-    void SetUp() override {
-        std::string strReason;
-        if (!gtkhosttest::OpenDisplayOrSkipReason(strReason))
-            GTEST_SKIP() << strReason;
-        // No hover on whatever opens under a pointer left there by another test.
-        XDoTool({"mousemove", "1", "1"});
-    }
-    void TearDown() override { SetHostBackendFactory({}); }
-
     void Start(PreviewLang lang) {
         m_pEnv = gtkhosttest::MakeEnv(lang);
         ASSERT_NE(m_pEnv, nullptr) << "toolkit modules or resources missing";

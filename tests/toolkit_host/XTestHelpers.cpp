@@ -8,8 +8,24 @@
 
 #include "toolkit/core/SRunLoopUntil.h"
 #include "toolkit/host/SGtkHost.h"
+#include "toolkit/window/IHostBackend.h"
 
 namespace gtkhosttest {
+
+void RealWindowTest::SetUp() {
+    std::string strReason;
+    if (!OpenDisplayOrSkipReason(strReason))
+        GTEST_SKIP() << strReason;
+    XDoTool({"mousemove", "1", "1"});
+}
+
+void RealWindowTest::TearDown() {
+    SOUI::SetHostBackendFactory({});
+}
+
+std::string Num(int n) {
+    return std::to_string(n);
+}
 
 bool OpenDisplayOrSkipReason(std::string& strReason) {
     const char* pszDisplay = std::getenv("DISPLAY");

@@ -1,5 +1,6 @@
 #pragma once
 // Helpers for tests of real windows on the shared X display.
+#include <gtest/gtest.h>
 #include <gtk/gtk.h>
 
 #include <cstdint>
@@ -11,6 +12,18 @@ namespace gtkhosttest {
 
 // Skips the calling test (returns false) when no display can be opened.
 bool OpenDisplayOrSkipReason(std::string& strReason);
+
+// Base of tests that show windows: skipped without a display; the pointer
+// starts in a corner, so nothing that opens is hovered by where another test
+// left it; windows made afterwards get the default backend again.
+// A derived SetUp calls this one first and returns when IsSkipped().
+class RealWindowTest : public testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+};
+
+std::string Num(int n);
 
 // Waits, turning the main loop, until the condition holds; a hang guard, not a timing.
 bool WaitFor(const std::function<bool()>& condition, int nTimeoutMs = 30000);
