@@ -17,6 +17,7 @@ packages=(
   libssl-dev
   tinyproxy
   clang libclang-rt-14-dev
+  ccache
 )
 
 missing=()
