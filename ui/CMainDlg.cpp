@@ -32,20 +32,6 @@
 
 using namespace SOUI;
 
-namespace {
-
-enum class PathKind { Missing, Folder, Other };
-
-PathKind GetPathKind(const std::string& strPath) {
-    struct stat st {};
-    if (stat(strPath.c_str(), &st) != 0) {
-        return PathKind::Missing;
-    }
-    return S_ISDIR(st.st_mode) ? PathKind::Folder : PathKind::Other;
-}
-
-}  // namespace
-
 CMainDlg::CMainDlg() : SHostWnd(L"LAYOUT:XML_MAINWND") {
     if (SNotifyCenter* pCenter = SNotifyCenter::getSingletonPtr()) {
         pCenter->RegisterEventMap(Subscriber(&CMainDlg::OnNotify, this));
@@ -219,20 +205,8 @@ void CMainDlg::OnLicense() {
 }
 
 bool CMainDlg::PrepareFolder(const std::wstring& strDir) {
-    const std::string strPath = WideToAnsi(strDir);
-    PathKind kind = GetPathKind(strPath);
-    if (kind == PathKind::Missing && mkdir(strPath.c_str(), 0755) == 0) {
+    if (CreateInstallDir(strDir, L"CMainDlg::OnInstall")) {
         return true;
-    }
-    if (kind == PathKind::Folder) {
-        return true;
-    }
-    // A file of that name cannot take the product either.
-    if (kind == PathKind::Missing) {
-        WriteLog(L"%s cannot create [%s] errno=[%d]", L"CMainDlg::OnInstall", strDir.c_str(),
-                 errno);
-    } else {
-        WriteLog(L"%s [%s] exists and is not a folder", L"CMainDlg::OnInstall", strDir.c_str());
     }
     ShowMsgBox(this, Tr(L"dir_error", L"install_tip"));
     if (m_pEditPath) {
@@ -245,16 +219,9 @@ void CMainDlg::OnInstall() {
     if (!m_bInitialised || m_pInstallMgr->HasInstallThread()) {
         return;
     }
-    std::wstring strCandidate = AppendProductFolder(m_pEditPath->GetWindowText());
     // A relative name means the current folder (the installer's own); the
     // worker, the package and the start button must all mean the same one.
-    if (!strCandidate.empty() && strCandidate.front() != L'/') {
-        std::error_code ec;
-        std::filesystem::path abs = std::filesystem::absolute(WideToAnsi(strCandidate), ec);
-        if (!ec) {
-            strCandidate = AnsiToWide(abs.string());
-        }
-    }
+    std::wstring strCandidate = SettleInstallDir(m_pEditPath->GetWindowText());
     if (!PrepareFolder(strCandidate)) {
         return;
     }

@@ -2,7 +2,12 @@
 
 #include <glib.h>
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <system_error>
 
 #include "platform/TextConvert.h"
 #include "platform/WriteLog.h"
@@ -55,4 +60,34 @@ std::wstring AppendProductFolder(const std::wstring& strCandidate) {
         return strCandidate;
     }
     return JoinProductFolder(strCandidate);
+}
+
+std::wstring SettleInstallDir(const std::wstring& strTyped) {
+    std::wstring strDir = AppendProductFolder(strTyped);
+    if (!strDir.empty() && strDir.front() != L'/') {
+        std::error_code ec;
+        std::filesystem::path abs = std::filesystem::absolute(WideToAnsi(strDir), ec);
+        if (!ec) {
+            strDir = AnsiToWide(abs.string());
+        }
+    }
+    return strDir;
+}
+
+bool CreateInstallDir(const std::wstring& strDir, const wchar_t* szOrigin) {
+    const std::string strPath = WideToAnsi(strDir);
+    struct stat st {};
+    if (stat(strPath.c_str(), &st) == 0) {
+        if (S_ISDIR(st.st_mode)) {
+            return true;
+        }
+        // A file of that name cannot take the product either.
+        WriteLog(L"%s [%s] exists and is not a folder", szOrigin, strDir.c_str());
+        return false;
+    }
+    if (mkdir(strPath.c_str(), 0755) == 0) {
+        return true;
+    }
+    WriteLog(L"%s cannot create [%s] errno=[%d]", szOrigin, strDir.c_str(), errno);
+    return false;
 }

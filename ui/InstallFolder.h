@@ -17,3 +17,11 @@ std::wstring JoinProductFolder(const std::wstring& strDir);
 // A typed folder that ends in "Tovadoc" (case-sensitive) stands; any other
 // gets the product folder appended.
 std::wstring AppendProductFolder(const std::wstring& strCandidate);
+// The folder a typed one stands for: the product folder appended as
+// AppendProductFolder says, a relative name made absolute against the
+// current folder.
+std::wstring SettleInstallDir(const std::wstring& strTyped);
+// Creates the install folder, one level deep, when it is missing. False,
+// with a log line under szOrigin, when it cannot be made or something that
+// is not a folder has its name.
+bool CreateInstallDir(const std::wstring& strDir, const wchar_t* szOrigin);
