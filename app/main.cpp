@@ -4,10 +4,10 @@
 #include <glib-unix.h>
 #include <signal.h>
 #include <unistd.h>
-#include <pugixml.hpp>
 
 #include <cstdio>
 
+#include "app/AppResources.h"
 #include "app/AppShutdown.h"
 #include "app/ComponentLoader.h"
 #include "http/ClusterCurl.h"
@@ -25,56 +25,10 @@
 #include "ui/CMsgBoxDlg.h"
 #include "ui/UiText.h"
 #include "ui/resources/NamedIds.h"
-#include "ui/resources/TovadocResources.h"
 
 using namespace SOUI;
 
 namespace {
-
-// Installs the table the language setting names; without one every text
-// shows its key.
-void InstallTranslation(ComponentLoader& loader, SApplication& app, ITranslatorMgr** ppTrMgr) {
-    if (!loader.LoadTranslatorManager(ppTrMgr)) {
-        WriteLog(L"%s no translator module; texts show their keys", L"main::InstallTranslation");
-        return;
-    }
-    app.SetTranslator(*ppTrMgr);
-    const uint32_t nLanguage = ReadLanguage(GetInstallIniPath());
-    const wchar_t* pszTable = nLanguage == 1 ? L"lang_cn" : nLanguage == 2 ? L"lang_en" : nullptr;
-    if (!pszTable) {
-        WriteLog(L"%s language %u has no table; texts show their keys", L"main::InstallTranslation",
-                 nLanguage);
-        return;
-    }
-    pugi::xml_document doc;
-    if (!app.LoadXmlDocment(doc, pszTable, L"translator")) {
-        return;
-    }
-    ITranslator* pTr = nullptr;
-    if (!(*ppTrMgr)->CreateTranslator(&pTr)) {
-        return;
-    }
-    pugi::xml_node xmlLang = doc.child("language");
-    if (!pTr->Load(&xmlLang, LD_XML) || !(*ppTrMgr)->InstallTranslator(pTr)) {
-        WriteLog(L"%s translation table [%s] not installed", L"main::InstallTranslation", pszTable);
-    }
-    pTr->Release();
-}
-
-// The installer's own resources; null with a log line when they cannot be had.
-IResProvider* CreateOwnResources() {
-    IObjRef* pObj = nullptr;
-    CreateResProvider(RES_PE, &pObj);
-    auto* pRes = static_cast<IResProvider*>(pObj);
-    if (pRes && pRes->Init(reinterpret_cast<uintptr_t>(&TovadocResources()), 0)) {
-        return pRes;
-    }
-    WriteLog(L"%s the installer's resources cannot be opened", L"main::CreateOwnResources");
-    if (pRes) {
-        pRes->Release();
-    }
-    return nullptr;
-}
 
 // A request to end (SIGTERM, SIGINT, SIGHUP) closes the installer as its
 // close button does, from the main loop, so the usual teardown runs.
@@ -113,7 +67,7 @@ int RunInstaller(ComponentLoader& loader, IRenderFactory* pRender) {
     pApp->InitXmlNamedID(g_TovadocNamedIds, static_cast<int>(g_nTovadocNamedIds), true);
     pApp->AddResProvider(pRes, L"uidef:xml_init");
     ITranslatorMgr* pTrMgr = nullptr;
-    InstallTranslation(loader, *pApp, &pTrMgr);
+    InstallTranslation(loader, *pApp, ReadLanguage(GetInstallIniPath()), &pTrMgr);
 
     auto* pCenter = new SNotifyCenter;
     int nRet = 1;
