@@ -58,6 +58,9 @@ public:
 
     // The installer's own folder: Install.ini, net4.exe, TovadocSetup.exe.
     std::wstring m_strExeDir;
+    // The interface language the run records in user.ini and the
+    // statistics; 0: the settings' language.
+    uint32_t m_nLanguage = 0;
     // Limits for the two child installers.
     uint32_t m_nNetInstallTimeoutMs = 1800000;
     uint32_t m_nPackInstallTimeoutMs = 300000;

@@ -17,8 +17,9 @@ bool CInstallMgr::AfterInstall() {
     FireInstallEvent(90, 0, L"install_pack_succeed");
 
     const std::wstring strIni = GetInstallIniPath(m_strExeDir);
+    const uint32_t nLanguage = m_nLanguage ? m_nLanguage : ReadLanguage(strIni);
     // The language goes out as the signed number the settings file spelled.
-    const std::wstring strLanguage = std::to_wstring(static_cast<int32_t>(ReadLanguage(strIni)));
+    const std::wstring strLanguage = std::to_wstring(static_cast<int32_t>(nLanguage));
     if (m_strInstallDir.empty()) {
         // Without a folder the file would land in the file system's root.
         WriteLog(L"%s no install folder, user.ini not written", L"CInstallMgr::AfterInstall");
@@ -31,7 +32,7 @@ bool CInstallMgr::AfterInstall() {
     }
 
     const std::string strJson = BuildStatisticsJson(ReadChannel(strIni), ReadVersion(strIni),
-                                                    GetMacAddressText(), ReadLanguage(strIni));
+                                                    GetMacAddressText(), nLanguage);
     const std::string strBody = BuildStatisticsBody(strJson);
     // The answer is not awaited; the HTTP manager logs it.
     CHttpMgr::GetInstance()->PostAsync(ReadInstallStatisticsUrl(strIni), AnsiToWide(strBody), 0,
