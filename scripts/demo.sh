@@ -7,12 +7,13 @@
 # Usage: scripts/demo.sh [--keep] [--window | --serve]
 #   --keep    leaves the temporary folder
 #   --window  runs the real installer window instead (needs a display); the
-#             product goes where the window says. DEMO_LANGUAGE=2: English.
+#             product goes where the window says.
+# DEMO_LANGUAGE=2: English (the window and the headless run alike).
 #   --serve   only serves the demo downloads on 127.0.0.1:18731, the address
 #             the demo's Install.ini names (scripts/package.sh without --ini),
 #             until interrupted
 # On a terminal the installation is one line redrawn in place; piped or
-# redirected, one line per install event.
+# redirected, one line per stage; then the result.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 keep=0
@@ -52,7 +53,7 @@ trap cleanup EXIT
 
 installer="$work/installer"
 target="$work/Program Files/Tovadoc"
-mkdir -p "$installer" "$work/registry"
+mkdir -p "$installer" "$work/registry" "$work/Program Files"
 
 port=0
 [ "$serve" = 1 ] && port=18731
@@ -110,8 +111,9 @@ if [ "$window" = 1 ]; then
   chosen=$(sed -n 's/.*CMainDlg::OnInstall installing into \[\(.*\)\].*/\1/p' "$work/install.log" | tail -n 1)
   [ -n "$chosen" ] && target=$chosen
 else
-  "$bin/install-cli" --installer-dir "$installer" --install-dir "$target" \
-    2>"$work/install.log" || status=$?
+  # The headless front end, as the archive's --unattended runs it.
+  "$bin/install-cli" --accept-licence --installer-dir "$installer" --install-dir "$target" \
+    --log "$work/install.log" || status=$?
 fi
 
 echo

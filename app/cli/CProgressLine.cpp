@@ -1,4 +1,4 @@
-#include "demo/install-cli/CProgressLine.h"
+#include "app/cli/CProgressLine.h"
 
 #include <glib.h>
 #include <sys/ioctl.h>
@@ -70,14 +70,18 @@ void CProgressLine::Draw() {
     m_bDrawn = true;
 }
 
-void CProgressLine::OnEvent(int nPercent, int nState, const std::string& strMessage) {
+void CProgressLine::OnEvent(int nPercent, int nState, const std::string& strText) {
     if (!m_bTerminal) {
-        std::fprintf(m_pOut, "[%3d%%] state=%2d  %s\n", nPercent, nState, strMessage.c_str());
+        if (strText == m_strLastStage && nState == m_nLastState)
+            return;
+        m_strLastStage = strText;
+        m_nLastState = nState;
+        std::fprintf(m_pOut, "[%3d%%] %s\n", nPercent, strText.c_str());
         std::fflush(m_pOut);
         return;
     }
     m_nPercent = nPercent;
-    m_strStep = nState == 0 ? strMessage : strMessage + " (failed)";
+    m_strStep = strText;
     // Events come faster than ticks: the download part must not lag behind.
     OnTick(Clock::now());
 }
@@ -112,15 +116,6 @@ void CProgressLine::OnTick(Clock::time_point now) {
     }
     m_nBytes = nBytes;
     Draw();
-}
-
-void CProgressLine::Note(const std::string& strLine) {
-    if (m_bTerminal && m_bDrawn)
-        std::fprintf(m_pOut, "\r\033[K");
-    std::fprintf(m_pOut, "%s\n", strLine.c_str());
-    std::fflush(m_pOut);
-    if (m_bTerminal && m_bDrawn)
-        Draw();
 }
 
 void CProgressLine::Finish() {

@@ -1,7 +1,8 @@
 #pragma once
 // What install-cli shows of a run. On a terminal: one line redrawn in place,
-// with the percentage, the step and, while a download runs, its bytes and
-// speed. Anywhere else (a pipe, a file): one line per install event.
+// with the percentage, the stage and, while a download runs, its bytes and
+// speed. Anywhere else (a pipe, a file): one line per stage, so a
+// download's progress events do not flood a log.
 #include <chrono>
 #include <cstdio>
 #include <deque>
@@ -16,11 +17,10 @@ public:
     // Downloads are watched as the "*.temp" files they grow in downloadDir.
     CProgressLine(FILE* pOut, bool bTerminal, std::filesystem::path downloadDir);
 
-    void OnEvent(int nPercent, int nState, const std::string& strMessage);
+    // strText: the stage's status line as the window would show it.
+    void OnEvent(int nPercent, int nState, const std::string& strText);
     // Samples the download in progress; a terminal's line is redrawn.
     void OnTick(Clock::time_point now);
-    // A line of its own; on a terminal the progress line is drawn again below it.
-    void Note(const std::string& strLine);
     // Ends the progress line with a line break.
     void Finish();
     bool IsTerminal() const { return m_bTerminal; }
@@ -46,4 +46,7 @@ private:
     // (time, bytes) of the last second of the current download.
     std::deque<std::pair<Clock::time_point, long long>> m_samples;
     bool m_bDrawn = false;
+    // The stage of the last line written off a terminal.
+    std::string m_strLastStage;
+    int m_nLastState = 0;
 };
