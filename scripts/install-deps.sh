@@ -11,6 +11,7 @@ packages=(
   libgtest-dev libgmock-dev libcpp-httplib-dev
   xvfb xdotool imagemagick x11-utils
   makeself weston zenity
+  ansible-core
   dbus at-spi2-core python3-pyatspi
   libbenchmark-dev curl nginx-light
   ca-certificates openssl python3

@@ -121,8 +121,9 @@ TEST_F(InstallerArchive, RunsFromItsCacheFolderAndInstallsAgainFromTheKeptPackag
     EXPECT_EQ(nExit, 0) << strOut;
     EXPECT_NE(strOut.find("SHA256 checksums are OK"), std::string::npos) << strOut;
     strOut = Shell("sh '" + archive.string() + "' --list", &nExit);
-    for (const char* pszFile : {"TovadocInstaller", "render-cairo.so", "imgdecoder-png.so",
-                                "translator.so", "sys-resource.so", "Install.ini", "launch.sh"})
+    for (const char* pszFile : {"TovadocInstaller", "install-cli", "render-cairo.so",
+                                "imgdecoder-png.so", "translator.so", "sys-resource.so",
+                                "Install.ini", "launch.sh"})
         EXPECT_NE(strOut.find(pszFile), std::string::npos) << pszFile << "\n" << strOut;
     strOut = Shell("sh '" + archive.string() + "' --info", &nExit);
     EXPECT_NE(strOut.find("TovadocInstaller 2.2.3.3"), std::string::npos) << strOut;
