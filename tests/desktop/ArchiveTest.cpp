@@ -193,4 +193,52 @@ TEST_F(InstallerArchive, RunsFromItsCacheFolderAndInstallsAgainFromTheKeptPackag
     EXPECT_EQ(headless.Wait(60000), 1) << testsupport::ReadFile(m_tmp / "headless.log");
 }
 
+// The archive's unattended path as a fleet uses it: the example playbook
+// run by ansible-playbook on this machine against the demo server, twice.
+TEST_F(InstallerArchive, InstallsUnattendedOnceThroughThePlaybookAndChangesNothingTheSecondTime) {
+    if (!fs::exists("/usr/bin/ansible-playbook"))
+        GTEST_SKIP() << "ansible-playbook is missing (scripts/install-deps.sh)";
+    workflowtest::CDemoServerProcess server;
+    ASSERT_TRUE(server.Start(m_tmp.path())) << server.Log();
+    const fs::path archive = Package(InstallIni(&server));
+    const std::string strEnv = "TOVADOC_CACHE_HOME='" + (m_tmp / "cache").string() +
+                               "' TOVADOC_REGISTRY_ROOT='" + (m_tmp / "registry").string() + "' ";
+
+    // Straight from the archive: the licence, and no install without accepting it.
+    int nExit = -1;
+    std::string strOut =
+        Shell(strEnv + "sh '" + archive.string() + "' -- --show-licence --language 2", &nExit);
+    EXPECT_EQ(nExit, 0) << strOut;
+    EXPECT_NE(strOut.find("Tovadoc End User Licence Agreement"), std::string::npos) << strOut;
+    strOut = Shell(strEnv + "sh '" + archive.string() + "' -- --unattended", &nExit);
+    EXPECT_EQ(nExit, 3) << strOut;
+    EXPECT_NE(strOut.find("--accept-licence"), std::string::npos) << strOut;
+
+    const std::string strAnsible = (m_tmp / "ansible").string();
+    const std::string strPlay =
+        strEnv + "ANSIBLE_HOME='" + strAnsible + "' ANSIBLE_LOCAL_TEMP='" + strAnsible +
+        "' ANSIBLE_REMOTE_TMP='" + strAnsible +
+        "' ANSIBLE_NOCOLOR=1 ansible-playbook -c local -i localhost, '" TOVADOC_SOURCE_DIR
+        "/packaging/ansible/tovadoc.yml' -e ansible_python_interpreter=/usr/bin/python3"
+        " -e tovadoc_become=false -e tovadoc_archive='" +
+        archive.string() + "' -e tovadoc_install_dir='" + (m_tmp / "opt").string() +
+        "' -e tovadoc_remote_dir='" + m_tmp.path().string() + "'";
+    fs::create_directories(m_tmp / "opt");
+    // Without the licence accepted the play stops before it copies anything.
+    strOut = Shell(strPlay, &nExit);
+    EXPECT_NE(nExit, 0) << strOut;
+    EXPECT_FALSE(fs::exists(m_tmp / archive.filename()));
+
+    // Installed once; the second run changes nothing and posts no second record.
+    for (const char* pszRecap : {"changed=2", "changed=0"}) {
+        strOut = Shell(strPlay + " -e tovadoc_accept_licence=true", &nExit);
+        EXPECT_EQ(nExit, 0) << strOut;
+        EXPECT_NE(strOut.find(pszRecap), std::string::npos) << strOut;
+        EXPECT_TRUE(fs::exists(m_tmp / "opt" / "Tovadoc" / "Tovadoc.exe")) << strOut;
+        EXPECT_EQ(server.Records().size(), 1u);
+    }
+    EXPECT_NE(testsupport::ReadFile(m_tmp / "tovadoc-install.log").find("InstallCli::main"),
+              std::string::npos);
+}
+
 }  // namespace
