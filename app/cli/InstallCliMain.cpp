@@ -108,8 +108,8 @@ std::string Absolute(const std::string& strPath) {
 // too, unless both are the same file (a terminal, one pipe), which would
 // show it twice.
 bool SameFile(FILE* pA, FILE* pB) {
-    struct stat a {
-    }, b{};
+    struct stat a {};
+    struct stat b {};
     return fstat(fileno(pA), &a) == 0 && fstat(fileno(pB), &b) == 0 && a.st_dev == b.st_dev &&
            a.st_ino == b.st_ino;
 }
@@ -149,7 +149,9 @@ int RunInstall(const CCliOptions& opts, const std::string& strInstallerDir,
         std::printf("%s\n", CliText(L"installing_into", strInstallDir).c_str());
         std::fflush(stdout);
         mgr.BeginInstallThread();
+        // Without a worker (the system refused a thread) nothing will come.
         bFinished =
+            mgr.HasInstallThread() &&
             SOUI::RunLoopUntil([&] { return printer.m_bDone || g_nEndSignal; }, kRunLimitMs);
         // Let the statistics post finish rather than cut it off at exit.
         if (printer.m_bSucceeded && !g_nEndSignal)
@@ -189,8 +191,10 @@ int RunCommand(const CCliOptions& opts, SOUI::SApplication& app, const std::stri
                uint32_t nTextLanguage, FILE* pUserErr) {
     if (opts.m_bShowLicence) {
         const std::string strLicence = LicenceText(app, nTextLanguage);
-        if (strLicence.empty())
+        if (strLicence.empty()) {
+            std::fprintf(pUserErr, "install-cli: the licence text cannot be read (see the log)\n");
             return kCliExitInstallFailed;
+        }
         std::fputs(strLicence.c_str(), stdout);
         return kCliExitInstalled;
     }
@@ -279,6 +283,8 @@ int main(int argc, char** argv) {
         pRes->Release();
         InstallTranslation(*pLoader, *pApp, nTextLanguage, &pTrMgr);
         nRet = RunCommand(opts, *pApp, strInstallerDir, nTextLanguage, log.UserErr());
+    } else {
+        std::fprintf(log.UserErr(), "install-cli: the program's resources cannot be opened\n");
     }
     delete pApp;
     if (pTrMgr)
