@@ -51,6 +51,16 @@ const Message kMessages[] = {
     {"install_tip", "open_dir", "从下面选文件夹目录:", "Select Folder directory:"},
     {"install_tip", "install_running", "另一个安装程序正在从此文件夹运行,请等它结束!",
      "Another installation is running from this folder. Please wait until it ends."},
+    {"install_cli", "licence_not_accepted",
+     "未安装任何内容：尚未接受许可协议。请用 --show-licence 阅读协议，再加上 --accept-licence "
+     "重新运行。",
+     "Nothing was installed: the licence was not accepted. Read it with --show-licence, then run "
+     "again with --accept-licence."},
+    {"install_cli", "installing_into", "正在安装到 %s", "Installing into %s"},
+    {"install_cli", "result_success", "安装完成：%s", "Installed into %s"},
+    {"install_cli", "result_failure", "安装失败：%s", "Installation failed: %s"},
+    {"install_cli", "result_interrupted", "安装已被中止，没有留下下载了一半的文件。",
+     "The installation was stopped; no half-downloaded file was left."},
     {"msg_tip", "net_check", "检测Net环境", "Detection NET environment"},
     {"msg_tip", "down_net", "下载 Net Framework 组件", "Download net framework 4.0"},
     {"msg_tip", "down_net_error", "下载 Net Framework 组件失败",
