@@ -1,11 +1,8 @@
 #include "ui/CMainDlg.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstring>
-#include <filesystem>
 
 #include "http/AppExit.h"
 #include "install/CInstallMgr.h"
