@@ -5,7 +5,7 @@
 #include <atomic>
 #include <string>
 
-#include "http/AppExit.h"
+#include "platform/AppExit.h"
 #include "http/CLibcurlDownCallback.h"
 #include "http/CResponseHeaders.h"
 #include "http/CurlResult.h"

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "http/AppExit.h"
+#include "platform/AppExit.h"
 #include "install/CInstallMgr.h"
 #include "install/EventInstallCallBack.h"
 #include "platform/FolderPermissions.h"

@@ -8,7 +8,7 @@
 
 #include "toolkit/core/SRunLoopUntil.h"
 #include "toolkit/host/SGtkHost.h"
-#include "toolkit/window/IHostBackend.h"
+#include "toolkit/backend/IHostBackend.h"
 
 namespace gtkhosttest {
 

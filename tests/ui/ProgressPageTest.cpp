@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "UiFixture.h"
-#include "http/AppExit.h"
+#include "platform/AppExit.h"
 #include "install/EventInstallCallBack.h"
 #include "platform/TextConvert.h"
 #include "support/TempDir.h"

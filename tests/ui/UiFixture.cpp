@@ -1,6 +1,6 @@
 #include "UiFixture.h"
 
-#include "http/AppExit.h"
+#include "platform/AppExit.h"
 #include "http/CHttpMgr.h"
 #include "platform/TextConvert.h"
 #include "toolkit/control/SEdit.h"

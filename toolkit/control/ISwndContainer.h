@@ -7,7 +7,7 @@
 #include "toolkit/render/IFontS.h"
 #include "toolkit/render/SFontDesc.h"
 #include "toolkit/skin/ISkinObj.h"
-#include "toolkit/window/IHostBackend.h"
+#include "toolkit/backend/IHostBackend.h"
 
 namespace SOUI {
 

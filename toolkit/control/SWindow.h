@@ -14,7 +14,7 @@
 #include "toolkit/render/SColor.h"
 #include "toolkit/render/SFontDesc.h"
 #include "toolkit/render/TextFormat.h"
-#include "toolkit/window/HostAccessible.h"
+#include "toolkit/backend/HostAccessible.h"
 
 namespace SOUI {
 

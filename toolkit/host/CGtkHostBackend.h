@@ -6,7 +6,7 @@
 #include "toolkit/host/SGtkAccessBridge.h"
 #include "toolkit/host/SGtkModalLoop.h"
 #include "toolkit/host/SGtkWindow.h"
-#include "toolkit/window/IHostBackend.h"
+#include "toolkit/backend/IHostBackend.h"
 
 namespace SOUI {
 

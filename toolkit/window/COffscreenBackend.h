@@ -4,7 +4,7 @@
 #include <map>
 
 #include "toolkit/core/SMessageLoop.h"
-#include "toolkit/window/IHostBackend.h"
+#include "toolkit/backend/IHostBackend.h"
 
 namespace SOUI {
 

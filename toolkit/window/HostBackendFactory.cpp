@@ -1,5 +1,5 @@
 #include "toolkit/window/COffscreenBackend.h"
-#include "toolkit/window/IHostBackend.h"
+#include "toolkit/backend/IHostBackend.h"
 
 namespace SOUI {
 

@@ -9,7 +9,7 @@
 #include "toolkit/control/SEdit.h"
 #include "toolkit/control/SWindowRegistry.h"
 #include "toolkit/core/STimerManager.h"
-#include "toolkit/layout/SLayoutBuilder.h"
+#include "toolkit/control/SLayoutBuilder.h"
 #include "toolkit/render/SStrUtil.h"
 #include "toolkit/res/SApplication.h"
 #include "toolkit/window/COffscreenBackend.h"

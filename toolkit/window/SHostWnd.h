@@ -10,7 +10,7 @@
 #include "toolkit/control/SWindow.h"
 #include "toolkit/core/EventArgs.h"
 #include "toolkit/core/IMessageTarget.h"
-#include "toolkit/window/IHostBackend.h"
+#include "toolkit/backend/IHostBackend.h"
 
 namespace SOUI {
 

@@ -1,4 +1,4 @@
-#include "toolkit/layout/SLayoutBuilder.h"
+#include "toolkit/control/SLayoutBuilder.h"
 
 #include <memory>
 

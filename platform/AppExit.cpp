@@ -1,3 +1,3 @@
-#include "http/AppExit.h"
+#include "platform/AppExit.h"
 
 std::atomic<unsigned char> g_bAppExit{0};
