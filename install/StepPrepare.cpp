@@ -7,7 +7,7 @@
 
 #include "install/CInstallMgr.h"
 #include "platform/CRegSettings.h"
-#include "platform/ProcessControl.h"
+#include "platform/ProcessFind.h"
 #include "platform/ProcessTree.h"
 #include "platform/SystemInfo.h"
 #include "platform/WriteLog.h"
