@@ -1,3 +1,11 @@
 #include "platform/AppExit.h"
 
-std::atomic<unsigned char> g_bAppExit{0};
+CAppExit g_bAppExit;
+
+CAppExit& CAppExit::operator=(unsigned char nValue) {
+    if (nValue != 0)
+        Cancel();
+    else
+        Reset();
+    return *this;
+}
