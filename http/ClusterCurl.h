@@ -4,10 +4,10 @@
 
 #include <string>
 
-#include "platform/AppExit.h"
 #include "http/CLibcurlDownCallback.h"
 #include "http/CResponseHeaders.h"
 #include "http/CurlResult.h"
+#include "platform/AppExit.h"
 
 class CCancelToken;
 class CPartialFile;

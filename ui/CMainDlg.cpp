@@ -7,9 +7,9 @@
 #include <cstring>
 #include <filesystem>
 
-#include "platform/AppExit.h"
 #include "install/CInstallMgr.h"
 #include "install/EventInstallCallBack.h"
+#include "platform/AppExit.h"
 #include "platform/FolderPermissions.h"
 #include "platform/TextConvert.h"
 #include "platform/WriteLog.h"

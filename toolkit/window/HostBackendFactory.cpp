@@ -1,5 +1,5 @@
-#include "toolkit/window/COffscreenBackend.h"
 #include "toolkit/backend/IHostBackend.h"
+#include "toolkit/window/COffscreenBackend.h"
 
 namespace SOUI {
 
