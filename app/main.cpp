@@ -16,6 +16,7 @@
 #include "platform/TextConvert.h"
 #include "platform/WriteLog.h"
 #include "settings/InstallSettings.h"
+#include "toolkit/core/SLog.h"
 #include "toolkit/core/SMessages.h"
 #include "toolkit/core/SNotifyCenter.h"
 #include "toolkit/host/SGtkHost.h"
@@ -105,6 +106,8 @@ int RunInstaller(ComponentLoader& loader, IRenderFactory* pRender) {
 }  // namespace
 
 int main() {
+    // The toolkit's diagnostics belong in the installer's debug log.
+    SetLogSink(&WriteLogV, &WriteLogAV);
     if (!ClusterCurl::globalInit()) {
         WriteLog(L"%s libcurl set-up failed; downloads will fail", L"main::main");
     }

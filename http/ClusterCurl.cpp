@@ -57,7 +57,7 @@ ClusterCurl::ClusterCurl()
       m_pHeaders(nullptr),
       m_nTaskId(0),
       m_pCallback(nullptr),
-      m_pStopFlag(nullptr),
+      m_pStopFlag(&g_bAppExit),
       m_dLastProgress(0),
       m_pCancel(nullptr),
       m_bReceiverThrew(false) {
@@ -88,7 +88,6 @@ void ClusterCurl::globalCleanup() {
 void ClusterCurl::setDownCallback(CLibcurlDownCallback* receiver) {
     m_nTaskId = 0;
     m_pCallback = receiver;
-    m_pStopFlag = &g_bAppExit;
 }
 
 void ClusterCurl::setCancelToken(const CCancelToken* pToken) {

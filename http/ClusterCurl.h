@@ -2,13 +2,12 @@
 #include <curl/curl.h>
 #include <sys/types.h>
 
-#include <atomic>
 #include <string>
 
-#include "http/AppExit.h"
 #include "http/CLibcurlDownCallback.h"
 #include "http/CResponseHeaders.h"
 #include "http/CurlResult.h"
+#include "platform/AppExit.h"
 
 class CCancelToken;
 class CPartialFile;
@@ -37,7 +36,8 @@ public:
     static bool globalInit();
     static void globalCleanup();
 
-    // Also arms the process-wide stop flag: once set, no more reports and no rename.
+    // Once the process-wide g_bAppExit is set, a download reports no more and
+    // is not renamed into place, whether or not it has a receiver.
     void setDownCallback(CLibcurlDownCallback* receiver);
     // A cancelled token aborts the running transfer within about a second and
     // keeps a download from starting; the token must outlive the transfer.
@@ -99,7 +99,8 @@ private:
     curl_slist* m_pHeaders;
     int m_nTaskId;
     CLibcurlDownCallback* m_pCallback;
-    const std::atomic<unsigned char>* m_pStopFlag;
+    // g_bAppExit, read only.
+    const CCancelToken* m_pStopFlag;
     double m_dLastProgress;
     const CCancelToken* m_pCancel;
     // A receiver threw inside libcurl's callback; the transfer was aborted.

@@ -26,7 +26,6 @@ using Clock = std::chrono::steady_clock;
 constexpr size_t kMessageBytes = 1024;
 constexpr int kRenameAttempts = 1800;
 constexpr int kRenamePauseMs = 100;
-constexpr int kStopFlagPollMs = 100;
 constexpr long kDownloadBufferBytes = 100 * 1024;
 
 bool PathExists(const std::string& path) {
@@ -143,7 +142,7 @@ int ClusterCurl::downloadProgress(void* client, curl_off_t dlTotal, curl_off_t d
 int ClusterCurl::onDownProgress(double dlTotal, double dlNow) {
     if (m_pCallback == nullptr)
         return 0;
-    if (m_pStopFlag != nullptr && *m_pStopFlag != 0)
+    if (m_pStopFlag->IsCancelled())
         return 0;
     // A retry knows the size before its answer says it again.
     if (dlTotal > 0)
@@ -173,14 +172,7 @@ int ClusterCurl::onDownProgress(double dlTotal, double dlNow) {
 }
 
 bool ClusterCurl::pauseBeforeRetry(int nPauseMs) {
-    if (m_pCancel != nullptr)
-        return m_pCancel->SleepFor(nPauseMs);
-    for (int nLeft = nPauseMs; nLeft > 0; nLeft -= kStopFlagPollMs) {
-        if (m_pStopFlag != nullptr && *m_pStopFlag != 0)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(std::min(nLeft, kStopFlagPollMs)));
-    }
-    return true;
+    return (m_pCancel != nullptr ? m_pCancel : m_pStopFlag)->SleepFor(nPauseMs);
 }
 
 CurlResult ClusterCurl::transferAttempt(long long nTimeoutMs) {
@@ -300,7 +292,7 @@ void ClusterCurl::renameIntoPlace(const std::string& tempPath, const std::string
                                   CurlResult& result) {
     char message[kMessageBytes];
     for (int attempt = 1; attempt <= kRenameAttempts; ++attempt) {
-        if (m_pStopFlag != nullptr && *m_pStopFlag != 0)
+        if (m_pStopFlag->IsCancelled())
             return;
         // Only the file that was there when the download began is replaced,
         // in one step; one that appeared meanwhile belongs to someone else.

@@ -5,12 +5,11 @@
 
 #include <system_error>
 
-#include "install/EventInstallCallBack.h"
 #include "install/ExeDirDownload.h"
+#include "install/InstallStage.h"
 #include "platform/SystemInfo.h"
 #include "platform/WriteLog.h"
 #include "settings/InstallSettings.h"
-#include "toolkit/core/SNotifyCenter.h"
 
 namespace {
 
@@ -84,10 +83,6 @@ unsigned CInstallMgr::ThreadInstall(void* param) {
     return 0;
 }
 
-std::wstring CInstallMgr::GetPackagePath() const {
-    return m_strExeDir + L"/" + L"TovadocSetup.exe";
-}
-
 bool CInstallMgr::HasUsablePackage() const {
     const ExistingFile eFound =
         CheckExistingFile(GetPackagePath(), ReadInstallPackSha256(GetInstallIniPath(m_strExeDir)),
@@ -96,8 +91,8 @@ bool CInstallMgr::HasUsablePackage() const {
 }
 
 void CInstallMgr::IntallSoftware() {
-    FireInstallEvent(5, 0, L"检测环境...");
-    WriteLog(L"%s 安装step=%d", L"CInstallMgr::IntallSoftware", 5);
+    FireInstallEvent(StageStart(InstallStage::Prepare), 0, L"检测环境...");
+    WriteLog(L"%s 安装step=%d", L"CInstallMgr::IntallSoftware", StageStart(InstallStage::Prepare));
 
     EndProductProcesses();
     if (m_cancel.IsCancelled())
@@ -119,25 +114,4 @@ void CInstallMgr::IntallSoftware() {
     if (!InstallFile() || m_cancel.IsCancelled())
         return;
     AfterInstall();
-}
-
-void CInstallMgr::FireInstallEvent(int nPercent, int nState, const SOUI::SStringW& strMessage,
-                                   const InstallFailureReason& reason) {
-    std::lock_guard<std::mutex> guard(m_fireLock);
-    if (m_cancel.IsCancelled())
-        return;
-    SOUI::SNotifyCenter* pCenter = SOUI::SNotifyCenter::getSingletonPtr();
-    if (!pCenter) {
-        WriteLog(L"%s no notification centre; dropped step=%d state=%d [%s]",
-                 L"CInstallMgr::FireInstallEvent", nPercent, nState, strMessage.c_str());
-        return;
-    }
-    auto* pEvt = new EventInstallCallBack(this);
-    pEvt->nPercent = nPercent;
-    pEvt->nState = nState;
-    pEvt->strMessage = strMessage;
-    pEvt->strReason = reason.strKey;
-    pEvt->nReasonValue = reason.nValue;
-    // The centre owns the event from here on.
-    pCenter->FireEventAsync(pEvt);
 }

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "install/FailureReason.h"
+#include "install/InstallRunContext.h"
 #include "platform/CCancelToken.h"
 #include "toolkit/core/SObjectImpl.h"
 #include "toolkit/core/SString.h"
@@ -33,6 +34,10 @@ public:
     // A failed stage passes the reason the user is shown.
     void FireInstallEvent(int nPercent, int nState, const SOUI::SStringW& strMessage,
                           const InstallFailureReason& reason = {});
+
+    // What the steps' helpers get of this run: the folder, m_cancel and
+    // FireInstallEvent. The manager must outlive what it is given to.
+    InstallRunContext GetRunContext();
 
     // True once a worker was created, also after it ended.
     bool HasInstallThread() const { return m_hThread.joinable(); }

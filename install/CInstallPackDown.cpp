@@ -2,14 +2,12 @@
 
 #include <cmath>
 
-#include "install/CInstallMgr.h"
-
-CInstallPackDown::CInstallPackDown(int nStartPercent, int nEndPercent, const std::wstring& strTip,
-                                   CInstallMgr* pSender)
-    : m_nStartPercent(nStartPercent),
-      m_nEndPercent(nEndPercent),
+CInstallPackDown::CInstallPackDown(InstallStage eStage, const std::wstring& strTip,
+                                   const InstallRunContext& run)
+    : m_nStartPercent(StageStart(eStage)),
+      m_nEndPercent(StageEnd(eStage)),
       m_strTip(strTip),
-      m_pSender(pSender) {}
+      m_fnReport(run.fnReport) {}
 
 int CInstallPackDown::MapPercent(int nStartPercent, int nEndPercent, double dTotal, double dNow) {
     if (std::fabs(dTotal) < 1e-8)
@@ -26,10 +24,9 @@ int CInstallPackDown::MapPercent(int nStartPercent, int nEndPercent, double dTot
 }
 
 void CInstallPackDown::OnDownProgress(int nType, int /*nTaskId*/, double dTotal, double dNow) {
-    if (nType != 1 || !m_pSender)
+    if (nType != 1 || !m_fnReport)
         return;
-    m_pSender->FireInstallEvent(MapPercent(m_nStartPercent, m_nEndPercent, dTotal, dNow), 0,
-                                m_strTip);
+    m_fnReport(MapPercent(m_nStartPercent, m_nEndPercent, dTotal, dNow), 0, m_strTip, {});
 }
 
 void CInstallPackDown::OnUpProgress(int /*nTaskId*/, double /*dTotal*/, double /*dNow*/) {}

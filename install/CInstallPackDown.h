@@ -2,16 +2,15 @@
 #include <string>
 
 #include "http/CLibcurlDownCallback.h"
+#include "install/InstallRunContext.h"
+#include "install/InstallStage.h"
 
-class CInstallMgr;
-
-// Turns the byte counts of one download into install events over a range of
-// the overall percentage (20..40 for the framework, 50..80 for the package).
+// Turns the byte counts of one download into install events over its
+// stage's range of the overall percentage, reported through the run.
 // Lives on the stack of the step that downloads.
 class CInstallPackDown : public CLibcurlDownCallback {
 public:
-    CInstallPackDown(int nStartPercent, int nEndPercent, const std::wstring& strTip,
-                     CInstallMgr* pSender);
+    CInstallPackDown(InstallStage eStage, const std::wstring& strTip, const InstallRunContext& run);
 
     // Fires one event per download report; other report types fire nothing.
     void OnDownProgress(int nType, int nTaskId, double dTotal, double dNow) override;
@@ -26,5 +25,5 @@ private:
     int m_nStartPercent;
     int m_nEndPercent;
     std::wstring m_strTip;
-    CInstallMgr* m_pSender;
+    InstallRunContext::FnReport m_fnReport;
 };

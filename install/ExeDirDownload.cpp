@@ -5,7 +5,6 @@
 #include <cerrno>
 
 #include "http/ClusterCurl.h"
-#include "install/CInstallMgr.h"
 #include "install/CInstallPackDown.h"
 #include "platform/Sha256.h"
 #include "platform/SystemInfo.h"
@@ -20,21 +19,21 @@ constexpr int kStallSeconds = 60;
 
 }  // namespace
 
-CurlResult DownloadIntoExeDir(CInstallMgr& mgr, const std::wstring& strUrl,
-                              const std::wstring& strFileName, int nStartPercent, int nEndPercent,
+CurlResult DownloadIntoExeDir(const InstallRunContext& run, const std::wstring& strUrl,
+                              const std::wstring& strFileName, InstallStage eStage,
                               const std::wstring& strTip, const std::wstring& strSha256) {
-    const std::wstring strIni = GetInstallIniPath(mgr.m_strExeDir);
-    CInstallPackDown receiver(nStartPercent, nEndPercent, strTip, &mgr);
+    const std::wstring strIni = GetInstallIniPath(run.strExeDir);
+    CInstallPackDown receiver(eStage, strTip, run);
     ClusterCurl curl;
     curl.setDownCallback(&receiver);
-    curl.setCancelToken(&mgr.m_cancel);
+    curl.setCancelToken(run.pCancel);
     curl.setExpectedSha256(WideToAnsi(strSha256));
     curl.m_nRetries = static_cast<int>(ReadDownloadRetries(strIni));
     if (curl.m_nRetries > 0)
         curl.m_nStallSeconds = kStallSeconds;
     curl.m_strProxy = WideToAnsi(ReadProxy(strIni));
     return curl.downloadFile(WideToAnsi(strUrl), WideToAnsi(strFileName),
-                             WideToAnsi(mgr.m_strExeDir));
+                             WideToAnsi(run.strExeDir));
 }
 
 bool IsVerificationFailure(const CurlResult& result) {

@@ -2,20 +2,20 @@
 #include <string>
 
 #include "http/CurlResult.h"
+#include "install/InstallRunContext.h"
+#include "install/InstallStage.h"
 
 class CCancelToken;
-class CInstallMgr;
 
 // Downloads into the installer's own folder, where the framework installer
 // and the package are kept for later runs.
 
-// Downloads strUrl into the installer's folder as strFileName, firing
-// progress events from nStartPercent to nEndPercent with strTip. The
-// settings give the retries and the proxy; strSha256 (the settings' pin,
-// empty for none) must match, or the file is not kept. Stops when the
-// manager is cancelled.
-CurlResult DownloadIntoExeDir(CInstallMgr& mgr, const std::wstring& strUrl,
-                              const std::wstring& strFileName, int nStartPercent, int nEndPercent,
+// Downloads strUrl into the run's installer folder as strFileName,
+// reporting progress over eStage's range with strTip. The settings give the
+// retries and the proxy; strSha256 (the settings' pin, empty for none) must
+// match, or the file is not kept. Stops when the run is cancelled.
+CurlResult DownloadIntoExeDir(const InstallRunContext& run, const std::wstring& strUrl,
+                              const std::wstring& strFileName, InstallStage eStage,
                               const std::wstring& strTip, const std::wstring& strSha256);
 
 // The download failed because its bytes, or its pin, could not be trusted.

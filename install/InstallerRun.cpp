@@ -6,16 +6,15 @@
 
 #include <cerrno>
 
-#include "install/CInstallMgr.h"
 #include "platform/CommandLine.h"
 #include "platform/ProcessControl.h"
 #include "platform/TextConvert.h"
 #include "platform/WriteLog.h"
 
-int RunInstaller(CInstallMgr& mgr, const wchar_t* szOrigin, const std::string& strCmdLine,
-                 uint32_t nTimeoutMs) {
+int RunInstaller(const InstallRunContext& run, const wchar_t* szOrigin,
+                 const std::string& strCmdLine, uint32_t nTimeoutMs) {
     std::string strOutput;
-    const int nExitCode = RunAndCapture(strCmdLine, strOutput, nTimeoutMs, &mgr.m_cancel);
+    const int nExitCode = RunAndCapture(strCmdLine, strOutput, nTimeoutMs, run.pCancel);
     WriteLog(L"%s install szCmdLine=[%s] strResult=[%s] exitcode=[%d]", szOrigin,
              AnsiToWide(strCmdLine).c_str(), AnsiToWide(strOutput).c_str(), nExitCode);
     return nExitCode;

@@ -2,15 +2,16 @@
 #include <cstdint>
 #include <string>
 
-class CInstallMgr;
+#include "install/InstallRunContext.h"
 
 // Running a downloaded installer: its command line, its execute bit, and
 // the run itself with a time-out.
 
-// Runs an installer's command line with the time-out, logs the line, its
-// output and exit code under szOrigin, and returns the exit code.
-int RunInstaller(CInstallMgr& mgr, const wchar_t* szOrigin, const std::string& strCmdLine,
-                 uint32_t nTimeoutMs);
+// Runs an installer's command line with the time-out (and until the run is
+// cancelled), logs the line, its output and exit code under szOrigin, and
+// returns the exit code.
+int RunInstaller(const InstallRunContext& run, const wchar_t* szOrigin,
+                 const std::string& strCmdLine, uint32_t nTimeoutMs);
 
 // Paths are quoted so that the splitter gives back exactly these paths,
 // whatever their folder names hold (blanks, quotes, backslashes).

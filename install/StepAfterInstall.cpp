@@ -5,6 +5,7 @@
 
 #include "http/CHttpMgr.h"
 #include "install/CInstallMgr.h"
+#include "install/InstallStage.h"
 #include "install/StatisticsRecord.h"
 #include "platform/MacAddress.h"
 #include "platform/ProfileFile.h"
@@ -13,8 +14,9 @@
 #include "settings/InstallSettings.h"
 
 bool CInstallMgr::AfterInstall() {
-    WriteLog(L"%s 安装step=%d", L"CInstallMgr::AfterInstall", 90);
-    FireInstallEvent(90, 0, L"install_pack_succeed");
+    WriteLog(L"%s 安装step=%d", L"CInstallMgr::AfterInstall",
+             StageStart(InstallStage::AfterInstall));
+    FireInstallEvent(StageStart(InstallStage::AfterInstall), 0, L"install_pack_succeed");
 
     const std::wstring strIni = GetInstallIniPath(m_strExeDir);
     const uint32_t nLanguage = m_nLanguage ? m_nLanguage : ReadLanguage(strIni);
@@ -40,6 +42,6 @@ bool CInstallMgr::AfterInstall() {
     WriteLog(L"%s Statistics url=%s ret=%s", L"CInstallMgr::AfterInstall",
              ReadInstallStatisticsUrl(strIni).c_str(), AnsiToWide(strBody).c_str());
 
-    FireInstallEvent(100, 0, L"install_pack_succeed");
+    FireInstallEvent(StageStart(InstallStage::Done), 0, L"install_pack_succeed");
     return true;
 }

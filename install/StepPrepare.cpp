@@ -6,8 +6,9 @@
 #include <vector>
 
 #include "install/CInstallMgr.h"
+#include "install/InstallStage.h"
 #include "platform/CRegSettings.h"
-#include "platform/ProcessControl.h"
+#include "platform/ProcessFind.h"
 #include "platform/ProcessTree.h"
 #include "platform/SystemInfo.h"
 #include "platform/WriteLog.h"
@@ -46,8 +47,9 @@ void CInstallMgr::EndProductProcesses() {
 }
 
 bool CInstallMgr::CheckNetFile() {
-    WriteLog(L"%s 检测net文件step=%d", L"CInstallMgr::CheckNetFile", 10);
-    FireInstallEvent(10, 0, L"net_check");
+    WriteLog(L"%s 检测net文件step=%d", L"CInstallMgr::CheckNetFile",
+             StageStart(InstallStage::NetCheck));
+    FireInstallEvent(StageStart(InstallStage::NetCheck), 0, L"net_check");
 
     CRegSettings reg(IsWow64());
     std::vector<std::wstring> vecNames;

@@ -28,6 +28,15 @@ void CCancelToken::Cancel() {
     }
 }
 
+void CCancelToken::Reset() {
+    if (!m_bCancelled.exchange(false, std::memory_order_acq_rel)) return;
+    if (m_nEventFd >= 0) {
+        uint64_t count = 0;
+        ssize_t ignored = read(m_nEventFd, &count, sizeof(count));
+        (void)ignored;
+    }
+}
+
 bool CCancelToken::SleepFor(int nMilliseconds) const {
     using Clock = std::chrono::steady_clock;
     const auto deadline = Clock::now() + std::chrono::milliseconds(nMilliseconds);

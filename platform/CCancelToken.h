@@ -18,6 +18,11 @@ public:
     // Sleeps up to nMilliseconds; returns false when cancelled before or during the wait.
     bool SleepFor(int nMilliseconds) const;
 
+protected:
+    // Uncancelled again, for a token that outlives one run (the process's own).
+    // Not while another thread waits on it.
+    void Reset();
+
 private:
     std::atomic<bool> m_bCancelled{false};
     int m_nEventFd = -1;

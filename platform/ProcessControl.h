@@ -32,7 +32,3 @@ bool LaunchProcess(std::wstring& commandLine);
 // kRunTimedOut; output keeps what was read by then.
 int RunAndCapture(const std::string& commandLine, std::string& output, uint32_t timeoutMs,
                   const CCancelToken* pCancel = nullptr);
-
-// The lowest process id whose executable file name equals exeName exactly
-// (case-sensitive). Zombies do not count.
-bool FindProcessByName(const std::wstring& exeName, uint32_t& processId);

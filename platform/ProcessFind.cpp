@@ -12,7 +12,6 @@
 #include <fstream>
 #include <sstream>
 
-#include "platform/ProcessControl.h"
 #include "platform/TextConvert.h"
 
 namespace {

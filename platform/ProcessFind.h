@@ -1,6 +1,7 @@
 #pragma once
 #include <sys/types.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -30,3 +31,7 @@ struct CProcStat {
 bool ReadProcStat(pid_t pid, CProcStat& stat);
 // Every process id /proc lists, ascending.
 std::vector<pid_t> ListProcessIds();
+
+// The lowest process id whose executable file name equals exeName exactly
+// (case-sensitive). Zombies do not count.
+bool FindProcessByName(const std::wstring& exeName, uint32_t& processId);

@@ -1,4 +1,6 @@
 #pragma once
+#include <cstdarg>
+
 // Diagnostics channel: every entry goes to standard error, which stands in
 // for the debugger output of the original platform. There an entry is one
 // line, written in one system call: line breaks that end a message end the
@@ -14,3 +16,8 @@ void WriteLog(const wchar_t* format, ...);
 // Narrow line wrapped in brackets, no stamp: "[" + message + "]\n". Messages
 // are cut at 1023 bytes.
 void WriteLogA(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// The same with the arguments as a list: what the program connects the
+// toolkit's diagnostics to.
+void WriteLogV(const wchar_t* format, va_list args);
+void WriteLogAV(const char* format, va_list args);

@@ -4,9 +4,9 @@
 
 #include <cstring>
 
-#include "http/AppExit.h"
 #include "install/CInstallMgr.h"
 #include "install/EventInstallCallBack.h"
+#include "platform/AppExit.h"
 #include "platform/FolderPermissions.h"
 #include "platform/TextConvert.h"
 #include "platform/WriteLog.h"

@@ -8,8 +8,8 @@
 #include <algorithm>
 
 #include "fuzz/FuzzSupport.h"
+#include "toolkit/control/SLayoutBuilder.h"
 #include "toolkit/layout/SAnchorLayout.h"
-#include "toolkit/layout/SLayoutBuilder.h"
 #include "toolkit/window/SHostWnd.h"
 #include "tools/layout-preview/CPreviewEnv.h"
 

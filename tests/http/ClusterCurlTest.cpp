@@ -452,6 +452,17 @@ TEST_F(ClusterCurl, StopFlagEndsReportsAndSkipsRename) {
     EXPECT_EQ(m_body, ReadFile(m_dir / "p.exe.temp"));
 }
 
+// No receiver is needed for the stop flag to count.
+TEST_F(ClusterCurl, StopFlagHoldsWithoutAReceiver) {
+    g_bAppExit = 1;
+    Client client;
+    CurlResult result = client.downloadFile(m_server.Url("/file"), "p.exe", m_dir.path());
+    g_bAppExit = 0;
+    EXPECT_EQ(200, result.lResCode);
+    EXPECT_FALSE(fs::exists(m_dir / "p.exe"));
+    EXPECT_EQ(m_body, ReadFile(m_dir / "p.exe.temp"));
+}
+
 TEST_F(ClusterCurl, ThrowingReceiverEndsDownloadWithExceptionMessage) {
     StderrCapture log;
     RecordingReceiver receiver;

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "toolkit/window/IHostBackend.h"
+#include "toolkit/backend/IHostBackend.h"
 
 namespace gtkhosttest {
 

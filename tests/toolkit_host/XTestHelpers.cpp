@@ -6,9 +6,9 @@
 #include <cstdlib>
 #include <vector>
 
+#include "toolkit/backend/IHostBackend.h"
 #include "toolkit/core/SRunLoopUntil.h"
 #include "toolkit/host/SGtkHost.h"
-#include "toolkit/window/IHostBackend.h"
 
 namespace gtkhosttest {
 

@@ -4,7 +4,7 @@
 #include <filesystem>
 
 #include "UiFixture.h"
-#include "http/AppExit.h"
+#include "platform/AppExit.h"
 #include "platform/TextConvert.h"
 #include "support/TempDir.h"
 #include "toolkit/control/SCheckBox.h"

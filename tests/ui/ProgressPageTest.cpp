@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "UiFixture.h"
-#include "http/AppExit.h"
 #include "install/EventInstallCallBack.h"
+#include "platform/AppExit.h"
 #include "platform/TextConvert.h"
 #include "support/TempDir.h"
 #include "toolkit/control/SProgress.h"

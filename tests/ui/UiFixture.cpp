@@ -1,7 +1,7 @@
 #include "UiFixture.h"
 
-#include "http/AppExit.h"
 #include "http/CHttpMgr.h"
+#include "platform/AppExit.h"
 #include "platform/TextConvert.h"
 #include "toolkit/control/SEdit.h"
 #include "toolkit/core/SMessageLoop.h"

@@ -33,7 +33,8 @@ TEST(InstallPackDown, ReportsOutsideTheRangeStayInside) {
 TEST(InstallPackDown, FiresOneEventPerDownloadReport) {
     workflowtest::CWorkflowRun run;
     CInstallMgr mgr;
-    CInstallPackDown receiver(50, 80, L"正在下载安装包...", &mgr);
+    CInstallPackDown receiver(InstallStage::PackDownload, L"正在下载安装包...",
+                              mgr.GetRunContext());
     receiver.OnDownProgress(1, 0, 0, 0);
     receiver.OnDownProgress(2, 0, 1000, 500);  // not a download report
     receiver.OnUpProgress(0, 1000, 500);

@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "platform/ProcessControl.h"
+#include "platform/ProcessFind.h"
 #include "platform/TextConvert.h"
 
 namespace fs = std::filesystem;

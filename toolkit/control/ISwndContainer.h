@@ -3,11 +3,11 @@
 #include <string>
 #include <vector>
 
+#include "toolkit/backend/IHostBackend.h"
 #include "toolkit/render/CRect.h"
 #include "toolkit/render/IFontS.h"
 #include "toolkit/render/SFontDesc.h"
 #include "toolkit/skin/ISkinObj.h"
-#include "toolkit/window/IHostBackend.h"
 
 namespace SOUI {
 

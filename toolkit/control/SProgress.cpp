@@ -1,6 +1,6 @@
 #include "toolkit/control/SProgress.h"
 
-#include "platform/WriteLog.h"
+#include "toolkit/core/SLog.h"
 #include "toolkit/render/SStrUtil.h"
 
 namespace SOUI {
@@ -27,7 +27,7 @@ bool SProgress::SetAttribute(const std::wstring& strName, const std::wstring& st
             ISwndContainer* pContainer = GetContainer();
             ISkinObj* pSkin = pContainer ? pContainer->FindSkin(strValue) : nullptr;
             if (!pSkin) {
-                WriteLog(L"SProgress::SetAttribute no skin [%s]", strValue.c_str());
+                SLog(L"SProgress::SetAttribute no skin [%s]", strValue.c_str());
             }
             (strName == L"bkgndSkin" ? m_pBkgndSkin : m_pPosSkin) = pSkin;
         }

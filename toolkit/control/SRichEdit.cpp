@@ -2,7 +2,7 @@
 
 #include <pango/pangocairo.h>
 
-#include "platform/WriteLog.h"
+#include "toolkit/core/SLog.h"
 #include "toolkit/render/SStrUtil.h"
 #include "toolkit/skin/SSkinScrollbar.h"
 
@@ -33,12 +33,12 @@ bool SRichEdit::SetAttribute(const std::wstring& strName, const std::wstring& st
         ISwndContainer* pContainer = GetContainer();
         std::vector<char> buf;
         if (!pContainer || !pContainer->LoadResource(strValue, buf)) {
-            WriteLog(L"SRichEdit::SetAttribute no document [%s]", strValue.c_str());
+            SLog(L"SRichEdit::SetAttribute no document [%s]", strValue.c_str());
             SetRtf("{\\rtf1}");
             return true;
         }
         if (!SetRtf(std::string_view(buf.data(), buf.size()))) {
-            WriteLog(L"SRichEdit::SetAttribute [%s] is not rich text", strValue.c_str());
+            SLog(L"SRichEdit::SetAttribute [%s] is not rich text", strValue.c_str());
         }
         return true;
     }

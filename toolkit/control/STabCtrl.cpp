@@ -1,6 +1,6 @@
 #include "toolkit/control/STabCtrl.h"
 
-#include "platform/WriteLog.h"
+#include "toolkit/core/SLog.h"
 #include "toolkit/render/SStrUtil.h"
 
 namespace SOUI {
@@ -60,7 +60,7 @@ SWindow* STabCtrl::GetPage(int nIndex) const {
 
 bool STabCtrl::SetCurSel(int nIndex) {
     if (!GetPage(nIndex)) {
-        WriteLogA("STabCtrl::SetCurSel no page %d of %zu", nIndex, m_children.size());
+        SLogA("STabCtrl::SetCurSel no page %d of %zu", nIndex, m_children.size());
         return false;
     }
     // The keyboard follows the page: a focus on the page that goes, or on

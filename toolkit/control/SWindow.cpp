@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cwctype>
 
-#include "platform/WriteLog.h"
 #include "toolkit/core/EventCmd.h"
+#include "toolkit/core/SLog.h"
 #include "toolkit/layout/SAnchorLayout.h"
 
 namespace SOUI {
@@ -133,7 +133,7 @@ SWindow* SWindow::FindChildByID(int nID, int nDeep) const {
 }
 
 void SWindow::LogFindFailure(const wchar_t* pszClass, const std::wstring& strName, int nDeep) {
-    WriteLog(
+    SLog(
         L"SWindow::FindChildByName2 Tovadoc: FindChildByName2 Failed, no window of class [%s] "
         L"with name of [%s] was found within [%d] levels",
         pszClass, strName.c_str(), nDeep);
@@ -150,16 +150,16 @@ bool SWindow::SetAttribute(const std::wstring& strName, const std::wstring& strV
     } else if (strName == L"pos") {
         SLayoutPos pos;
         if (!pos.Parse(strValue)) {
-            WriteLog(L"SWindow::SetAttribute bad pos [%s] of [%s]", strValue.c_str(),
-                     m_strName.c_str());
+            SLog(L"SWindow::SetAttribute bad pos [%s] of [%s]", strValue.c_str(),
+                 m_strName.c_str());
             return false;
         }
         m_pos = pos;
         bRelayout = true;
     } else if (strName == L"size") {
         if (!ParseSize(strValue, m_szFixed)) {
-            WriteLog(L"SWindow::SetAttribute bad size [%s] of [%s]", strValue.c_str(),
-                     m_strName.c_str());
+            SLog(L"SWindow::SetAttribute bad size [%s] of [%s]", strValue.c_str(),
+                 m_strName.c_str());
             return false;
         }
         bRelayout = true;
@@ -168,8 +168,8 @@ bool SWindow::SetAttribute(const std::wstring& strName, const std::wstring& strV
         ISkinObj* pSkin =
             pContainer && !strValue.empty() ? pContainer->FindSkin(strValue) : nullptr;
         if (!pSkin && !strValue.empty()) {
-            WriteLog(L"SWindow::SetAttribute no skin [%s] for [%s]", strValue.c_str(),
-                     m_strName.c_str());
+            SLog(L"SWindow::SetAttribute no skin [%s] for [%s]", strValue.c_str(),
+                 m_strName.c_str());
         }
         m_pSkin = pSkin;
     } else if (strName == L"colorBkgnd") {

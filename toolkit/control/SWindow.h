@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "toolkit/backend/HostAccessible.h"
 #include "toolkit/control/ISwndContainer.h"
 #include "toolkit/control/STextFitter.h"
 #include "toolkit/core/SObjectImpl.h"
@@ -14,7 +15,6 @@
 #include "toolkit/render/SColor.h"
 #include "toolkit/render/SFontDesc.h"
 #include "toolkit/render/TextFormat.h"
-#include "toolkit/window/HostAccessible.h"
 
 namespace SOUI {
 

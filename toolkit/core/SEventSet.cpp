@@ -1,6 +1,6 @@
 #include "toolkit/core/SEventSet.h"
 
-#include "platform/WriteLog.h"
+#include "toolkit/core/SLog.h"
 
 namespace SOUI {
 
@@ -8,8 +8,8 @@ bool SEventSet::addEvent(int nID, const SStringW& strName) {
     std::lock_guard<std::mutex> guard(m_lock);
     auto [it, bAdded] = m_events.try_emplace(nID);
     if (!bAdded) {
-        WriteLog(L"%s event id [%d] already added as [%s]", L"SEventSet::addEvent", nID,
-                 it->second.strName.c_str());
+        SLog(L"%s event id [%d] already added as [%s]", L"SEventSet::addEvent", nID,
+             it->second.strName.c_str());
         return false;
     }
     it->second.strName = strName;
@@ -50,7 +50,7 @@ bool SEventSet::subscribeEvent(int nID, const ISlotFunctor& slot) {
     std::lock_guard<std::mutex> guard(m_lock);
     auto it = m_events.find(nID);
     if (it == m_events.end()) {
-        WriteLog(L"%s event id [%d] was not added", L"SEventSet::subscribeEvent", nID);
+        SLog(L"%s event id [%d] was not added", L"SEventSet::subscribeEvent", nID);
         return false;
     }
     return it->second.pSubs->Add(slot);

@@ -1,6 +1,6 @@
 #include "toolkit/core/SNotifyCenter.h"
 
-#include "platform/WriteLog.h"
+#include "toolkit/core/SLog.h"
 
 namespace SOUI {
 
@@ -11,8 +11,8 @@ SNotifyCenter::SNotifyCenter()
                                                 [this] { DeliverNext(); })) {
     SNotifyCenter* pExpected = nullptr;
     if (!s_pSingleton.compare_exchange_strong(pExpected, this))
-        WriteLog(L"%s a notification centre already exists; this one is not the singleton",
-                 L"SNotifyCenter::SNotifyCenter");
+        SLog(L"%s a notification centre already exists; this one is not the singleton",
+             L"SNotifyCenter::SNotifyCenter");
 }
 
 SNotifyCenter::~SNotifyCenter() {
@@ -44,7 +44,7 @@ bool SNotifyCenter::UnregisterEventMap(const ISlotFunctor& slot) {
 
 void SNotifyCenter::FireEventAsync(EventArgs* pEvt) {
     if (!pEvt) {
-        WriteLog(L"%s null event", L"SNotifyCenter::FireEventAsync");
+        SLog(L"%s null event", L"SNotifyCenter::FireEventAsync");
         return;
     }
     {
@@ -89,8 +89,8 @@ bool SNotifyCenter::Deliver(EventArgs* pEvt) {
     if (IsMuted())
         return false;
     if (!isEventPresent(nID)) {
-        WriteLog(L"%s event id [%d] name [%s] was not added; dropped", L"SNotifyCenter::Deliver",
-                 nID, pEvt->GetName());
+        SLog(L"%s event id [%d] name [%s] was not added; dropped", L"SNotifyCenter::Deliver", nID,
+             pEvt->GetName());
         return false;
     }
     bool bHandled = FireEvent(pEvt);

@@ -5,7 +5,7 @@
 #include <map>
 #include <utility>
 
-#include "platform/WriteLog.h"
+#include "toolkit/core/SLog.h"
 
 namespace SOUI {
 
@@ -44,7 +44,7 @@ void DestroyRecord(TimerRecord* pRecord) {
 
 bool STimerManager::SetTimer(IMessageTarget* pTarget, uintptr_t nID, unsigned int nElapseMs) {
     if (!pTarget) {
-        WriteLog(L"%s no target for timer [%d]", L"STimerManager::SetTimer", static_cast<int>(nID));
+        SLog(L"%s no target for timer [%d]", L"STimerManager::SetTimer", static_cast<int>(nID));
         return false;
     }
     auto& timers = Timers();

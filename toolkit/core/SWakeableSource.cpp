@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <cstdint>
 
-#include "platform/WriteLog.h"
+#include "toolkit/core/SLog.h"
 
 namespace SOUI {
 
@@ -20,8 +20,8 @@ SWakeableSource::SWakeableSource(std::function<bool()> hasWork, std::function<vo
     : m_fnHasWork(std::move(hasWork)), m_fnDoOne(std::move(doOne)) {
     m_nEventFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     if (m_nEventFd < 0)
-        WriteLog(L"%s eventfd failed errno=[%d]; other threads cannot wake the loop",
-                 L"SWakeableSource::SWakeableSource", errno);
+        SLog(L"%s eventfd failed errno=[%d]; other threads cannot wake the loop",
+             L"SWakeableSource::SWakeableSource", errno);
     static GSourceFuncs s_funcs = {Prepare, Check, Dispatch, nullptr, nullptr, nullptr};
     m_pSource = g_source_new(&s_funcs, sizeof(Source));
     reinterpret_cast<Source*>(m_pSource)->pOwner = this;

@@ -1,6 +1,6 @@
 #include "toolkit/host/CGtkHostBackend.h"
 
-#include "platform/WriteLog.h"
+#include "toolkit/core/SLog.h"
 #include "toolkit/host/SGtkEdit.h"
 
 namespace SOUI {
@@ -37,11 +37,11 @@ bool CGtkHostBackend::Create(IHostBackendSink* pSink, const HostWindowParams& pa
                              IHostBackend* pOwner) {
     if (params.nWidth <= 0 || params.nHeight <= 0 || params.nWidth > 16384 ||
         params.nHeight > 16384) {
-        WriteLogA("CGtkHostBackend::Create bad size %dx%d", params.nWidth, params.nHeight);
+        SLogA("CGtkHostBackend::Create bad size %dx%d", params.nWidth, params.nHeight);
         return false;
     }
     if (m_window.IsCreated()) {
-        WriteLogA("CGtkHostBackend::Create window exists already");
+        SLogA("CGtkHostBackend::Create window exists already");
         return false;
     }
     m_pSink = pSink;
@@ -247,7 +247,7 @@ void CGtkHostBackend::OnNativeDestroyed() {
     m_pAccess.reset();
     // A modal run must not outlive its window, or the program hangs.
     if (m_modal.IsRunning()) {
-        WriteLogA("CGtkHostBackend::OnNativeDestroyed window gone during a modal run");
+        SLogA("CGtkHostBackend::OnNativeDestroyed window gone during a modal run");
         m_modal.End(kModalWindowGone);
     }
     if (IHostBackendSink* pSink = m_pSink) {

@@ -3,10 +3,10 @@
 // entries for the edit overlays and a nested GLib loop for modal runs.
 #include <memory>
 
+#include "toolkit/backend/IHostBackend.h"
 #include "toolkit/host/SGtkAccessBridge.h"
 #include "toolkit/host/SGtkModalLoop.h"
 #include "toolkit/host/SGtkWindow.h"
-#include "toolkit/window/IHostBackend.h"
 
 namespace SOUI {
 

@@ -11,7 +11,7 @@
 #include <map>
 #include <vector>
 
-#include "toolkit/window/HostAccessible.h"
+#include "toolkit/backend/HostAccessible.h"
 
 namespace SOUI {
 

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "platform/WriteLog.h"
+#include "toolkit/core/SLog.h"
 #include "toolkit/host/CGtkHostBackend.h"
 
 namespace SOUI {
@@ -20,15 +20,15 @@ bool InstallGtkHost() {
     const char* pszX11 = std::getenv("DISPLAY");
     const char* pszWayland = std::getenv("WAYLAND_DISPLAY");
     if ((!pszX11 || !*pszX11) && (!pszWayland || !*pszWayland)) {
-        WriteLogA("SGtkHost::InstallGtkHost no display: DISPLAY and WAYLAND_DISPLAY are unset");
+        SLogA("SGtkHost::InstallGtkHost no display: DISPLAY and WAYLAND_DISPLAY are unset");
         std::fprintf(stderr,
                      "\nThis program needs a graphical display, but neither DISPLAY nor "
                      "WAYLAND_DISPLAY is set.\n");
         return false;
     }
     if (!gtk_init_check(nullptr, nullptr)) {
-        WriteLogA("SGtkHost::InstallGtkHost gtk_init_check failed for display [%s]",
-                  pszX11 && *pszX11 ? pszX11 : pszWayland);
+        SLogA("SGtkHost::InstallGtkHost gtk_init_check failed for display [%s]",
+              pszX11 && *pszX11 ? pszX11 : pszWayland);
         std::fprintf(stderr, "\nCannot open the display \"%s\".\n",
                      pszX11 && *pszX11 ? pszX11 : pszWayland);
         return false;

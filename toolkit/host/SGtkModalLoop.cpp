@@ -1,6 +1,6 @@
 #include "toolkit/host/SGtkModalLoop.h"
 
-#include "platform/WriteLog.h"
+#include "toolkit/core/SLog.h"
 #include "toolkit/host/SGtkWindow.h"
 
 namespace SOUI {
@@ -12,7 +12,7 @@ SGtkModalLoop::~SGtkModalLoop() {
 
 int SGtkModalLoop::Run(SGtkWindow* pDialog, SGtkWindow* pOwner) {
     if (m_pLoop) {
-        WriteLogA("SGtkModalLoop::Run already running");
+        SLogA("SGtkModalLoop::Run already running");
         return -1;
     }
     if (pOwner && !pOwner->IsCreated())

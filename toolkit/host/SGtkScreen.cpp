@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-#include "platform/WriteLog.h"
+#include "toolkit/core/SLog.h"
 
 namespace SOUI {
 
@@ -50,10 +50,9 @@ void FitDisplayScale(GtkWidget* pWindow, int cx, int cy) {
     const int nFit = std::max(1, std::min(rcArea.cx * nScale / cx, rcArea.cy * nScale / cy));
     if (nFit >= nScale)
         return;
-    WriteLog(
-        L"%s: a %dx%d window does not fit the %dx%d work area at scale %d; drawing at scale %d",
-        L"SGtkScreen::FitDisplayScale", cx, cy, rcArea.cx * nScale, rcArea.cy * nScale, nScale,
-        nFit);
+    SLog(L"%s: a %dx%d window does not fit the %dx%d work area at scale %d; drawing at scale %d",
+         L"SGtkScreen::FitDisplayScale", cx, cy, rcArea.cx * nScale, rcArea.cy * nScale, nScale,
+         nFit);
     gdk_x11_display_set_window_scale(pDisplay, nFit);
 #else
     (void)pWindow;

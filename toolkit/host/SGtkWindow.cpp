@@ -4,7 +4,7 @@
 #include <gdk/gdkx.h>
 #endif
 
-#include "platform/WriteLog.h"
+#include "toolkit/core/SLog.h"
 #include "toolkit/host/SGtkAccessBridge.h"
 #include "toolkit/host/SGtkEdit.h"
 #include "toolkit/host/SGtkScreen.h"
@@ -41,7 +41,7 @@ bool SGtkWindow::Create(const std::wstring& strTitle, int cx, int cy, SGtkWindow
     if (m_pWindow)
         return true;
     if (!gdk_display_get_default()) {
-        WriteLogA("SGtkWindow::Create no display; call InstallGtkHost first");
+        SLogA("SGtkWindow::Create no display; call InstallGtkHost first");
         return false;
     }
     m_nWidth = cx > 0 ? cx : 1;
@@ -252,8 +252,7 @@ void SGtkWindow::BeginMoveDrag() {
     // The move follows the device that pressed. Without one (a display with
     // no seat, as a headless compositor has) GDK would crash looking for it.
     if (!m_pPressDevice) {
-        WriteLog(L"%s: the press came from no pointer device; no move",
-                 L"SGtkWindow::BeginMoveDrag");
+        SLog(L"%s: the press came from no pointer device; no move", L"SGtkWindow::BeginMoveDrag");
         return;
     }
     gdk_window_begin_move_drag_for_device(pGdk, m_pPressDevice, static_cast<gint>(m_nPressButton),

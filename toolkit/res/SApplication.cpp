@@ -5,7 +5,7 @@
 #include <functional>
 #include <utility>
 
-#include "platform/WriteLog.h"
+#include "toolkit/core/SLog.h"
 #include "toolkit/render/SStrUtil.h"
 #include "toolkit/res/SLazyBitmap.h"
 #include "toolkit/res/SResID.h"
@@ -46,13 +46,13 @@ SApplication::SApplication(IRenderFactory* pRenderFactory, void* hInst,
       m_strHostClassName(pszHostClassName ? pszHostClassName : L""),
       m_pSysObjRegister(pSysObjRegister) {
     if (s_pSingleton)
-        WriteLog(L"%s: a second application replaces the first", L"SApplication::SApplication");
+        SLog(L"%s: a second application replaces the first", L"SApplication::SApplication");
     s_pSingleton = this;
     if (m_pRenderFactory) {
         m_pRenderFactory->AddRef();
         m_defFont = m_pRenderFactory->GetDefaultFont();
     } else {
-        WriteLog(L"%s: no render factory; nothing can be drawn", L"SApplication::SApplication");
+        SLog(L"%s: no render factory; nothing can be drawn", L"SApplication::SApplication");
     }
     if (m_pSysObjRegister)
         m_pSysObjRegister->RegisterWindows(m_windowFactory);
@@ -85,14 +85,14 @@ SApplication& SApplication::getSingleton() {
 
 bool SApplication::LoadSystemNamedResource(IResProvider* pResProvider) {
     if (!pResProvider) {
-        WriteLog(L"%s: no provider", L"SApplication::LoadSystemNamedResource");
+        SLog(L"%s: no provider", L"SApplication::LoadSystemNamedResource");
         return false;
     }
     std::vector<char> buf;
     pugi::xml_document doc;
     if (!pResProvider->GetRawBuffer(L"SKIN", L"SYS_SKINS", buf)) {
-        WriteLog(L"%s: the provider has no system skin table",
-                 L"SApplication::LoadSystemNamedResource");
+        SLog(L"%s: the provider has no system skin table",
+             L"SApplication::LoadSystemNamedResource");
         return false;
     }
     if (!ParseXml(buf, doc, L"SKIN:SYS_SKINS"))
@@ -128,8 +128,8 @@ void SApplication::InitXmlNamedID(const SNamedID* pNames, int nCount, bool bSort
         m_namedIDs.push_back({m_namedIDNames[size_t(i)].c_str(), pNames[i].nID});
     // A table said to be sorted but not in order would make look-ups miss.
     if (bSorted && !std::is_sorted(m_namedIDs.begin(), m_namedIDs.end(), NamedIDLess)) {
-        WriteLog(L"%s: the named-ID table is not in order; sorting it",
-                 L"SApplication::InitXmlNamedID");
+        SLog(L"%s: the named-ID table is not in order; sorting it",
+             L"SApplication::InitXmlNamedID");
         bSorted = false;
     }
     if (!bSorted)
@@ -156,7 +156,7 @@ bool SApplication::LoadXmlDocment(pugi::xml_document& doc, const std::wstring& s
     std::vector<char> buf;
     std::wstring strRef = strType + L":" + strName;
     if (!GetRawBuffer(strType, strName, buf)) {
-        WriteLog(L"%s: resource \"%s\" not found", L"SApplication::LoadXmlDocment", strRef.c_str());
+        SLog(L"%s: resource \"%s\" not found", L"SApplication::LoadXmlDocment", strRef.c_str());
         return false;
     }
     return ParseXml(buf, doc, strRef);
@@ -188,13 +188,13 @@ IBitmapS* SApplication::LoadImage(const std::wstring& strRef) {
     }
     std::vector<char> buf;
     if (!GetRawBuffer(strRef, buf)) {
-        WriteLog(L"%s: image \"%s\" not found", L"SApplication::LoadImage", strRef.c_str());
+        SLog(L"%s: image \"%s\" not found", L"SApplication::LoadImage", strRef.c_str());
         return nullptr;
     }
     IBitmapS* pBmp = nullptr;
     if (!m_pRenderFactory ||
         !m_pRenderFactory->CreateBitmapFromMemory(buf.data(), buf.size(), &pBmp)) {
-        WriteLog(L"%s: image \"%s\" cannot be decoded", L"SApplication::LoadImage", strRef.c_str());
+        SLog(L"%s: image \"%s\" cannot be decoded", L"SApplication::LoadImage", strRef.c_str());
         return nullptr;
     }
     AttachDoubleRes(m_pRenderFactory, pBmp, SResID::Parse(strRef),
@@ -212,8 +212,7 @@ SkinImageLoader SApplication::MakeImageLoader() {
 IFontS* SApplication::CreateFontFromDesc(const std::wstring& strDesc) {
     SFontDesc desc;
     if (!SFontDesc::Parse(strDesc, m_defFont, desc)) {
-        WriteLog(L"%s: malformed font \"%s\"", L"SApplication::CreateFontFromDesc",
-                 strDesc.c_str());
+        SLog(L"%s: malformed font \"%s\"", L"SApplication::CreateFontFromDesc", strDesc.c_str());
         return nullptr;
     }
     std::wstring strKey = desc.ToString();
@@ -261,7 +260,7 @@ bool SApplication::LoadUIDef(IResProvider*, pugi::xml_node xmlUidef) {
         desc.bItalic = xmlFont.attribute("italic").as_bool(desc.bItalic);
         desc.bUnderline = xmlFont.attribute("underline").as_bool(desc.bUnderline);
         if (desc.nSize < 1) {
-            WriteLog(L"%s: default font size %d ignored", L"SApplication::LoadUIDef", desc.nSize);
+            SLog(L"%s: default font size %d ignored", L"SApplication::LoadUIDef", desc.nSize);
         } else {
             m_defFont = desc;
             if (m_pRenderFactory)
@@ -311,8 +310,8 @@ void SApplication::LoadValueTable(pugi::xml_node xmlTable) {
         if (SColor::Parse(strValue, cr))
             m_mapColors[strName] = cr;
         else
-            WriteLog(L"%s: colour \"%s\" has a malformed value \"%s\"",
-                     L"SApplication::LoadValueTable", strName.c_str(), strValue.c_str());
+            SLog(L"%s: colour \"%s\" has a malformed value \"%s\"", L"SApplication::LoadValueTable",
+                 strName.c_str(), strValue.c_str());
     }
 }
 

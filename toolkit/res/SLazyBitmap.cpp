@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "platform/WriteLog.h"
+#include "toolkit/core/SLog.h"
 
 namespace SOUI {
 
@@ -32,8 +32,7 @@ SLazyBitmap* SLazyBitmap::FromPng(IRenderFactory* pFactory, std::vector<char> pn
                                   const std::wstring& strWhat) {
     int nWidth = 0, nHeight = 0;
     if (!pFactory || !PngSize(png, nWidth, nHeight)) {
-        WriteLog(L"%s: \"%s\" is no PNG of a usable size", L"SLazyBitmap::FromPng",
-                 strWhat.c_str());
+        SLog(L"%s: \"%s\" is no PNG of a usable size", L"SLazyBitmap::FromPng", strWhat.c_str());
         return nullptr;
     }
     return new SLazyBitmap(pFactory, std::move(png), strWhat, nWidth, nHeight);
@@ -69,8 +68,8 @@ cairo_surface_t* SLazyBitmap::GetSurface() const {
     } else {
         if (pBmp)
             pBmp->Release();
-        WriteLog(L"%s: \"%s\" cannot be decoded; drawn transparent", L"SLazyBitmap::GetSurface",
-                 m_strWhat.c_str());
+        SLog(L"%s: \"%s\" cannot be decoded; drawn transparent", L"SLazyBitmap::GetSurface",
+             m_strWhat.c_str());
         m_pBlank = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, m_nWidth, m_nHeight);
     }
     std::vector<char>().swap(m_png);

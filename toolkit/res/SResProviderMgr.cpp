@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/WriteLog.h"
+#include "toolkit/core/SLog.h"
 #include "toolkit/res/SResID.h"
 
 namespace SOUI {
@@ -14,7 +14,7 @@ SResProviderMgr::~SResProviderMgr() {
 
 bool SResProviderMgr::AddResProvider(IResProvider* pResProvider, const wchar_t* pszUidef) {
     if (!pResProvider) {
-        WriteLog(L"%s: no provider", L"SResProviderMgr::AddResProvider");
+        SLog(L"%s: no provider", L"SResProviderMgr::AddResProvider");
         return false;
     }
     pResProvider->AddRef();
@@ -26,15 +26,15 @@ bool SResProviderMgr::AddResProvider(IResProvider* pResProvider, const wchar_t* 
     std::vector<char> buf;
     pugi::xml_document doc;
     if (!pResProvider->GetRawBuffer(id.strType, id.strName, buf)) {
-        WriteLog(L"%s: initial definitions \"%s\" not found", L"SResProviderMgr::AddResProvider",
-                 pszUidef);
+        SLog(L"%s: initial definitions \"%s\" not found", L"SResProviderMgr::AddResProvider",
+             pszUidef);
         return false;
     }
     if (!ParseXml(buf, doc, pszUidef))
         return false;
     pugi::xml_node xmlUidef = doc.child("UIDEF");
     if (!xmlUidef) {
-        WriteLog(L"%s: \"%s\" has no UIDEF element", L"SResProviderMgr::AddResProvider", pszUidef);
+        SLog(L"%s: \"%s\" has no UIDEF element", L"SResProviderMgr::AddResProvider", pszUidef);
         return false;
     }
     return LoadUIDef(pResProvider, xmlUidef);
@@ -66,8 +66,8 @@ bool SResProviderMgr::ParseXml(const std::vector<char>& buf, pugi::xml_document&
     pugi::xml_parse_result res =
         doc.load_buffer(buf.data(), buf.size(), pugi::parse_default, pugi::encoding_utf8);
     if (!res) {
-        WriteLog(L"%s: \"%s\" is not well-formed XML (offset %d)", L"SResProviderMgr::ParseXml",
-                 strWhat.c_str(), int(res.offset));
+        SLog(L"%s: \"%s\" is not well-formed XML (offset %d)", L"SResProviderMgr::ParseXml",
+             strWhat.c_str(), int(res.offset));
         return false;
     }
     return true;

@@ -1,6 +1,6 @@
 #include "toolkit/res/SResProviderModule.h"
 
-#include "platform/WriteLog.h"
+#include "toolkit/core/SLog.h"
 #include "toolkit/render/SStrUtil.h"
 
 namespace SOUI {
@@ -8,7 +8,7 @@ namespace SOUI {
 bool SResProviderModule::Init(uintptr_t wParam, intptr_t) {
     m_pTable = reinterpret_cast<const SResTable*>(wParam);
     if (!m_pTable || (m_pTable->nCount && !m_pTable->pEntries)) {
-        WriteLog(L"%s: no resource table", L"SResProviderModule::Init");
+        SLog(L"%s: no resource table", L"SResProviderModule::Init");
         m_pTable = nullptr;
         return false;
     }
@@ -54,7 +54,7 @@ bool CreateResProvider(BUILTIN_RESTYPE resType, IObjRef** ppObj) {
     if (!ppObj)
         return false;
     if (resType != RES_PE) {
-        WriteLog(L"%s: unknown provider type %d", L"CreateResProvider", int(resType));
+        SLog(L"%s: unknown provider type %d", L"CreateResProvider", int(resType));
         return false;
     }
     *ppObj = new SResProviderModule();

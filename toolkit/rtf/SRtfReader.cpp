@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "platform/WriteLog.h"
+#include "toolkit/core/SLog.h"
 #include "toolkit/render/SStrUtil.h"
 
 namespace SOUI {
@@ -57,7 +57,7 @@ public:
             ++nPos;
         }
         if (m_str.substr(nPos, 5) != "{\\rtf") {
-            WriteLogA("SRtfReader::Read not rich text");
+            SLogA("SRtfReader::Read not rich text");
             return false;
         }
         m_nPos = nPos;
@@ -77,8 +77,7 @@ private:
             if (ch == '{') {
                 FlushBytes();
                 if (static_cast<int>(m_stack.size()) >= SRtfReader::kMaxDepth) {
-                    WriteLogA("SRtfReader::Read groups nested deeper than %d",
-                              SRtfReader::kMaxDepth);
+                    SLogA("SRtfReader::Read groups nested deeper than %d", SRtfReader::kMaxDepth);
                     return false;
                 }
                 m_stack.push_back(m_state);
@@ -123,7 +122,7 @@ private:
             }
         }
         if (!m_stack.empty()) {
-            WriteLogA("SRtfReader::Read %zu groups not closed", m_stack.size());
+            SLogA("SRtfReader::Read %zu groups not closed", m_stack.size());
         }
         return true;
     }
@@ -332,7 +331,7 @@ private:
         }
         std::string strUtf8;
         if (!DecodeCodePage(strBytes, strCharset.c_str(), strUtf8)) {
-            WriteLogA("SRtfReader::Read cannot convert from %s", strCharset.c_str());
+            SLogA("SRtfReader::Read cannot convert from %s", strCharset.c_str());
             return;
         }
         for (wchar_t ch : Utf8ToWide(strUtf8)) {

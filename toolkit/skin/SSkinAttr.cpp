@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "platform/WriteLog.h"
+#include "toolkit/core/SLog.h"
 #include "toolkit/render/SStrUtil.h"
 
 namespace SOUI::SkinAttr {
@@ -10,8 +10,8 @@ namespace SOUI::SkinAttr {
 namespace {
 
 bool Fail(pugi::xml_node xml, const char* pszName) {
-    WriteLogA("SSkinObjBase::InitFromXml: skin \"%s\" has a malformed %s=\"%s\"",
-              xml.attribute("name").value(), pszName, xml.attribute(pszName).value());
+    SLogA("SSkinObjBase::InitFromXml: skin \"%s\" has a malformed %s=\"%s\"",
+          xml.attribute("name").value(), pszName, xml.attribute(pszName).value());
     return false;
 }
 

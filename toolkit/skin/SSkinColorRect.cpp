@@ -1,6 +1,6 @@
 #include "toolkit/skin/SSkinColorRect.h"
 
-#include "platform/WriteLog.h"
+#include "toolkit/core/SLog.h"
 #include "toolkit/skin/SSkinAttr.h"
 
 namespace SOUI {
@@ -16,8 +16,8 @@ bool SSkinColorRect::InitFromXml(pugi::xml_node xmlSkin, const SkinImageLoader& 
     if (!SkinAttr::ReadInt(xmlSkin, "width", m_nBorder))
         return false;
     if (m_nBorder < 0) {
-        WriteLog(L"%s: skin \"%s\" has a negative width", L"SSkinColorRect::InitFromXml",
-                 m_strName.c_str());
+        SLog(L"%s: skin \"%s\" has a negative width", L"SSkinColorRect::InitFromXml",
+             m_strName.c_str());
         return false;
     }
     return true;

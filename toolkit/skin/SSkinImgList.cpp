@@ -1,6 +1,6 @@
 #include "toolkit/skin/SSkinImgList.h"
 
-#include "platform/WriteLog.h"
+#include "toolkit/core/SLog.h"
 #include "toolkit/render/SStrUtil.h"
 #include "toolkit/skin/SSkinAttr.h"
 
@@ -28,16 +28,16 @@ bool SSkinImgList::InitFromXml(pugi::xml_node xmlSkin, const SkinImageLoader& lo
         !SkinAttr::ReadBool(xmlSkin, "tile", m_bTile))
         return false;
     if (nStates < 1) {
-        WriteLog(L"%s: skin \"%s\" has %d states", L"SSkinImgList::InitFromXml", m_strName.c_str(),
-                 nStates);
+        SLog(L"%s: skin \"%s\" has %d states", L"SSkinImgList::InitFromXml", m_strName.c_str(),
+             nStates);
         return false;
     }
     m_nStates = nStates;
     std::wstring strSrc = Utf8ToWide(xmlSkin.attribute("src").value());
     IBitmapS* pImg = strSrc.empty() || !loadImage ? nullptr : loadImage(strSrc);
     if (!pImg) {
-        WriteLog(L"%s: skin \"%s\" has no image \"%s\"", L"SSkinImgList::InitFromXml",
-                 m_strName.c_str(), strSrc.c_str());
+        SLog(L"%s: skin \"%s\" has no image \"%s\"", L"SSkinImgList::InitFromXml",
+             m_strName.c_str(), strSrc.c_str());
         return false;
     }
     SetImage(pImg);

@@ -1,6 +1,6 @@
 #include "toolkit/skin/SSkinObjBase.h"
 
-#include "platform/WriteLog.h"
+#include "toolkit/core/SLog.h"
 #include "toolkit/render/SStrUtil.h"
 
 namespace SOUI {
@@ -8,7 +8,7 @@ namespace SOUI {
 bool SSkinObjBase::InitFromXml(pugi::xml_node xmlSkin, const SkinImageLoader&) {
     m_strName = Utf8ToWide(xmlSkin.attribute("name").value());
     if (m_strName.empty()) {
-        WriteLogA("SSkinObjBase::InitFromXml: a %s skin without a name", xmlSkin.name());
+        SLogA("SSkinObjBase::InitFromXml: a %s skin without a name", xmlSkin.name());
         return false;
     }
     return true;

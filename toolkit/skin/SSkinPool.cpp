@@ -1,6 +1,6 @@
 #include "toolkit/skin/SSkinPool.h"
 
-#include "platform/WriteLog.h"
+#include "toolkit/core/SLog.h"
 #include "toolkit/render/SStrUtil.h"
 #include "toolkit/skin/SSkinColorRect.h"
 #include "toolkit/skin/SSkinImgFrame.h"
@@ -39,8 +39,8 @@ int SSkinPool::LoadSkins(pugi::xml_node xmlSkins, const SkinImageLoader& loadIma
             continue;
         SSkinObjBase* pSkin = CreateSkinByClass(xmlSkin.name());
         if (!pSkin) {
-            WriteLogA("SSkinPool::LoadSkins: unknown skin class \"%s\" (\"%s\") skipped",
-                      xmlSkin.name(), xmlSkin.attribute("name").value());
+            SLogA("SSkinPool::LoadSkins: unknown skin class \"%s\" (\"%s\") skipped",
+                  xmlSkin.name(), xmlSkin.attribute("name").value());
             continue;
         }
         if (pSkin->InitFromXml(xmlSkin, loadImage)) {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/WriteLog.h"
+#include "toolkit/core/SLog.h"
 #include "toolkit/window/SWindowPlacement.h"
 
 namespace SOUI {
@@ -17,7 +17,7 @@ bool COffscreenBackend::Create(IHostBackendSink* pSink, const HostWindowParams& 
                                IHostBackend*) {
     if (params.nWidth <= 0 || params.nHeight <= 0 || params.nWidth > 16384 ||
         params.nHeight > 16384) {
-        WriteLogA("COffscreenBackend::Create bad size %dx%d", params.nWidth, params.nHeight);
+        SLogA("COffscreenBackend::Create bad size %dx%d", params.nWidth, params.nHeight);
         return false;
     }
     Destroy();
@@ -26,8 +26,7 @@ bool COffscreenBackend::Create(IHostBackendSink* pSink, const HostWindowParams& 
     m_params = params;
     m_pSurface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, params.nWidth, params.nHeight);
     if (cairo_surface_status(m_pSurface) != CAIRO_STATUS_SUCCESS) {
-        WriteLogA("COffscreenBackend::Create no image surface of %dx%d", params.nWidth,
-                  params.nHeight);
+        SLogA("COffscreenBackend::Create no image surface of %dx%d", params.nWidth, params.nHeight);
         cairo_surface_destroy(m_pSurface);
         m_pSurface = nullptr;
         return false;
@@ -141,7 +140,7 @@ bool COffscreenBackend::WritePng(const char* pszFile) {
     }
     cairo_status_t status = cairo_surface_write_to_png(pSurface, pszFile);
     if (status != CAIRO_STATUS_SUCCESS) {
-        WriteLogA("COffscreenBackend::WritePng %s: %s", pszFile, cairo_status_to_string(status));
+        SLogA("COffscreenBackend::WritePng %s: %s", pszFile, cairo_status_to_string(status));
         return false;
     }
     return true;
@@ -209,7 +208,7 @@ void COffscreenBackend::TypeIntoEdit(int nEditId, const std::wstring& strText) {
 
 int COffscreenBackend::RunModalLoop(IHostBackend* pOwner) {
     if (m_pModalLoop) {
-        WriteLogA("COffscreenBackend::RunModalLoop already running");
+        SLogA("COffscreenBackend::RunModalLoop already running");
         return -1;
     }
     if (pOwner) {

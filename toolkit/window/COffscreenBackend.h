@@ -3,8 +3,8 @@
 // synthesised by whoever holds the backend (tests, the preview tool).
 #include <map>
 
+#include "toolkit/backend/IHostBackend.h"
 #include "toolkit/core/SMessageLoop.h"
-#include "toolkit/window/IHostBackend.h"
 
 namespace SOUI {
 

@@ -1,5 +1,5 @@
+#include "toolkit/backend/IHostBackend.h"
 #include "toolkit/window/COffscreenBackend.h"
-#include "toolkit/window/IHostBackend.h"
 
 namespace SOUI {
 

@@ -1,13 +1,13 @@
 #include "toolkit/window/SHostDialog.h"
 
-#include "platform/WriteLog.h"
 #include "toolkit/core/EventCmd.h"
+#include "toolkit/core/SLog.h"
 
 namespace SOUI {
 
 int SHostDialog::DoModal(SHostWnd* pParent) {
     if (!IsWindow() && !Create(pParent)) {
-        WriteLog(L"SHostDialog::DoModal cannot create [%s]", m_strResName.c_str());
+        SLog(L"SHostDialog::DoModal cannot create [%s]", m_strResName.c_str());
         return -1;
     }
     m_nRetCode = IDCANCEL;

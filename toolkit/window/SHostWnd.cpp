@@ -5,11 +5,11 @@
 #include <algorithm>
 #include <functional>
 
-#include "platform/WriteLog.h"
 #include "toolkit/control/SEdit.h"
+#include "toolkit/control/SLayoutBuilder.h"
 #include "toolkit/control/SWindowRegistry.h"
+#include "toolkit/core/SLog.h"
 #include "toolkit/core/STimerManager.h"
-#include "toolkit/layout/SLayoutBuilder.h"
 #include "toolkit/render/SStrUtil.h"
 #include "toolkit/res/SApplication.h"
 #include "toolkit/window/COffscreenBackend.h"
@@ -68,17 +68,17 @@ bool SHostWnd::Create(SHostWnd* pOwner) {
     }
     SApplication* pApp = SApplication::getSingletonPtr();
     if (!pApp) {
-        WriteLogA("SHostWnd::Create no application");
+        SLogA("SHostWnd::Create no application");
         return false;
     }
     pugi::xml_document doc;
     if (!pApp->LoadXmlDocment(doc, m_strResName)) {
-        WriteLog(L"SHostWnd::Create layout [%s] not loaded", m_strResName.c_str());
+        SLog(L"SHostWnd::Create layout [%s] not loaded", m_strResName.c_str());
         return false;
     }
     pugi::xml_node xmlSoui = doc.child("SOUI");
     if (!xmlSoui) {
-        WriteLog(L"SHostWnd::Create layout [%s] has no SOUI element", m_strResName.c_str());
+        SLog(L"SHostWnd::Create layout [%s] has no SOUI element", m_strResName.c_str());
         return false;
     }
     if (!InitFromXml(xmlSoui)) {
@@ -88,7 +88,7 @@ bool SHostWnd::Create(SHostWnd* pOwner) {
     m_pBackend = CreateHostBackend();
     m_params.strTitle = TranslateText(m_strTitle);
     if (!m_pBackend->Create(this, m_params, pOwner ? pOwner->GetBackend() : nullptr)) {
-        WriteLog(L"SHostWnd::Create backend failed for [%s]", m_strResName.c_str());
+        SLog(L"SHostWnd::Create backend failed for [%s]", m_strResName.c_str());
         m_pBackend.reset();
         return false;
     }
@@ -105,7 +105,7 @@ bool SHostWnd::InitFromXml(pugi::xml_node xmlSoui) {
     m_params.nHeight = xmlSoui.attribute("height").as_int(0);
     if (m_params.nWidth <= 0 || m_params.nHeight <= 0 || m_params.nWidth > 16384 ||
         m_params.nHeight > 16384) {
-        WriteLog(L"SHostWnd::InitFromXml bad window size in [%s]", m_strResName.c_str());
+        SLog(L"SHostWnd::InitFromXml bad window size in [%s]", m_strResName.c_str());
         return false;
     }
     m_strTitle = Utf8ToWide(xmlSoui.attribute("title").value());
@@ -138,13 +138,13 @@ bool SHostWnd::InitFromXml(pugi::xml_node xmlSoui) {
     if (xmlRoot) {
         builder.InitWindow(this, xmlRoot);
         if (builder.CreateChildren(this, xmlRoot) < 0) {
-            WriteLog(L"SHostWnd::InitFromXml layout [%s] is malformed", m_strResName.c_str());
+            SLog(L"SHostWnd::InitFromXml layout [%s] is malformed", m_strResName.c_str());
             m_children.clear();
             m_bLoading = false;
             return false;
         }
     } else {
-        WriteLog(L"SHostWnd::InitFromXml no root element in [%s]", m_strResName.c_str());
+        SLog(L"SHostWnd::InitFromXml no root element in [%s]", m_strResName.c_str());
     }
     m_bLoading = false;
     m_rcWindow = CRect();
@@ -171,7 +171,7 @@ void SHostWnd::LoadIcons(pugi::xml_node xmlSoui) {
         IBitmapS* pBmp = nullptr;
         if (!pApp->GetRawBuffer(L"ICON", strName, buf) ||
             !pFactory->CreateBitmapFromMemory(buf.data(), buf.size(), &pBmp)) {
-            WriteLog(L"SHostWnd::LoadIcons no icon [%s]", strRef.c_str());
+            SLog(L"SHostWnd::LoadIcons no icon [%s]", strRef.c_str());
             continue;
         }
         m_icons.push_back(pBmp);
@@ -442,7 +442,7 @@ void SHostWnd::OnBackendPaint(cairo_t* cr, const HostRect& rcDirty) {
     IRenderTarget* pRT = nullptr;
     if (!pFactory ||
         !pFactory->CreateRenderTargetOnCairo(cr, m_rcWindow.Width(), m_rcWindow.Height(), &pRT)) {
-        WriteLogA("SHostWnd::OnBackendPaint no render target");
+        SLogA("SHostWnd::OnBackendPaint no render target");
         return;
     }
     CRect rcPaint(rcDirty.left, rcDirty.top, rcDirty.right, rcDirty.bottom);

@@ -7,10 +7,10 @@
 #include <memory>
 #include <string>
 
+#include "toolkit/backend/IHostBackend.h"
 #include "toolkit/control/SWindow.h"
 #include "toolkit/core/EventArgs.h"
 #include "toolkit/core/IMessageTarget.h"
-#include "toolkit/window/IHostBackend.h"
 
 namespace SOUI {
 

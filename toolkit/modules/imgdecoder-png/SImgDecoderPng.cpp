@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "platform/WriteLog.h"
+#include "toolkit/core/SLog.h"
 
 namespace SOUI {
 
@@ -24,36 +24,35 @@ int64_t MinPixelDataBytes(int64_t nWidth, int64_t nHeight) {
 
 bool SImgDecoderPng::DecodeImage(const void* pBuf, size_t nSize, IImgX** ppImg) {
     if (!ppImg || !pBuf || nSize == 0) {
-        WriteLog(L"%s: no data", L"SImgDecoderPng::DecodeImage");
+        SLog(L"%s: no data", L"SImgDecoderPng::DecodeImage");
         return false;
     }
     png_image image;
     std::memset(&image, 0, sizeof(image));
     image.version = PNG_IMAGE_VERSION;
     if (!png_image_begin_read_from_memory(&image, pBuf, nSize)) {
-        WriteLogA("SImgDecoderPng::DecodeImage: not a readable PNG: %s", image.message);
+        SLogA("SImgDecoderPng::DecodeImage: not a readable PNG: %s", image.message);
         png_image_free(&image);
         return false;
     }
     // Everything the header promises is checked before memory is taken for it.
     const int64_t w = image.width, h = image.height;
     if (w == 0 || h == 0 || w > kMaxSide || h > kMaxSide || w * h > kMaxPixels) {
-        WriteLog(L"%s: unsupported image size %ux%u", L"SImgDecoderPng::DecodeImage",
-                 unsigned(image.width), unsigned(image.height));
+        SLog(L"%s: unsupported image size %ux%u", L"SImgDecoderPng::DecodeImage",
+             unsigned(image.width), unsigned(image.height));
         png_image_free(&image);
         return false;
     }
     if (MinPixelDataBytes(w, h) > int64_t(nSize) * kMaxInflateRatio) {
-        WriteLog(L"%s: a %ux%u image cannot fit in %zu bytes: truncated",
-                 L"SImgDecoderPng::DecodeImage", unsigned(image.width), unsigned(image.height),
-                 nSize);
+        SLog(L"%s: a %ux%u image cannot fit in %zu bytes: truncated",
+             L"SImgDecoderPng::DecodeImage", unsigned(image.width), unsigned(image.height), nSize);
         png_image_free(&image);
         return false;
     }
     image.format = PNG_FORMAT_RGBA;
     std::vector<uint8_t> pixels(PNG_IMAGE_SIZE(image));
     if (!png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr)) {
-        WriteLogA("SImgDecoderPng::DecodeImage: PNG data broken: %s", image.message);
+        SLogA("SImgDecoderPng::DecodeImage: PNG data broken: %s", image.message);
         png_image_free(&image);
         return false;
     }

@@ -1,5 +1,5 @@
 #pragma once
-#include "platform/WriteLog.h"
+#include "toolkit/core/SLog.h"
 #include "toolkit/core/SObjectImpl.h"
 #include "toolkit/render/IBitmapS.h"
 
@@ -26,8 +26,8 @@ public:
             !pBmp2x || (pBmp2x != this && !pBmp2x->GetDoubleRes() &&
                         pBmp2x->Width() == 2 * Width() && pBmp2x->Height() == 2 * Height());
         if (!bFits) {
-            WriteLog(L"%s: %dx%d is not twice %dx%d; not used", L"SBitmapCairo::SetDoubleRes",
-                     pBmp2x->Width(), pBmp2x->Height(), Width(), Height());
+            SLog(L"%s: %dx%d is not twice %dx%d; not used", L"SBitmapCairo::SetDoubleRes",
+                 pBmp2x->Width(), pBmp2x->Height(), Width(), Height());
             pBmp2x = nullptr;
         }
         if (pBmp2x)

@@ -6,7 +6,7 @@
 #include "SFontCairo.h"
 #include "SRenderTargetCairo.h"
 #include "STextLayout.h"
-#include "platform/WriteLog.h"
+#include "toolkit/core/SLog.h"
 
 namespace SOUI {
 
@@ -17,8 +17,7 @@ constexpr int kMaxSide = 16384;
 
 bool SurfaceOk(cairo_surface_t* pSurface, const wchar_t* pszWhere) {
     if (!pSurface || cairo_surface_status(pSurface) != CAIRO_STATUS_SUCCESS) {
-        WriteLog(L"%s: cairo surface failed: %s", pszWhere,
-                 pSurface ? L"bad status" : L"null surface");
+        SLog(L"%s: cairo surface failed: %s", pszWhere, pSurface ? L"bad status" : L"null surface");
         return false;
     }
     return true;
@@ -52,8 +51,7 @@ void SRenderFactoryCairo::SetImgDecoderFactory(IImgDecoderFactory* pDecoder) {
 
 bool SRenderFactoryCairo::CreateRenderTarget(int nWidth, int nHeight, IRenderTarget** ppTarget) {
     if (!ppTarget || nWidth <= 0 || nHeight <= 0 || nWidth > kMaxSide || nHeight > kMaxSide) {
-        WriteLog(L"%s: bad size %dx%d", L"SRenderFactoryCairo::CreateRenderTarget", nWidth,
-                 nHeight);
+        SLog(L"%s: bad size %dx%d", L"SRenderFactoryCairo::CreateRenderTarget", nWidth, nHeight);
         return false;
     }
     cairo_surface_t* pSurface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, nWidth, nHeight);
@@ -82,7 +80,7 @@ bool SRenderFactoryCairo::CreateRenderTargetOnSurface(cairo_surface_t* pSurface,
 bool SRenderFactoryCairo::CreateRenderTargetOnCairo(cairo_t* cr, int nWidth, int nHeight,
                                                     IRenderTarget** ppTarget) {
     if (!ppTarget || !cr || cairo_status(cr) != CAIRO_STATUS_SUCCESS) {
-        WriteLog(L"%s: no usable cairo context", L"SRenderFactoryCairo::CreateRenderTargetOnCairo");
+        SLog(L"%s: no usable cairo context", L"SRenderFactoryCairo::CreateRenderTargetOnCairo");
         return false;
     }
     *ppTarget = new SRenderTargetCairo(this, cr, nWidth, nHeight);
@@ -91,7 +89,7 @@ bool SRenderFactoryCairo::CreateRenderTargetOnCairo(cairo_t* cr, int nWidth, int
 
 bool SRenderFactoryCairo::CreateFont(const SFontDesc& desc, IFontS** ppFont) {
     if (!ppFont || desc.nSize < 1) {
-        WriteLog(L"%s: bad font size %d", L"SRenderFactoryCairo::CreateFont", desc.nSize);
+        SLog(L"%s: bad font size %d", L"SRenderFactoryCairo::CreateFont", desc.nSize);
         return false;
     }
     *ppFont = new SFontCairo(desc);
@@ -100,7 +98,7 @@ bool SRenderFactoryCairo::CreateFont(const SFontDesc& desc, IFontS** ppFont) {
 
 void SRenderFactoryCairo::SetDefaultFont(const SFontDesc& desc) {
     if (desc.nSize < 1) {
-        WriteLog(L"%s: bad font size %d", L"SRenderFactoryCairo::SetDefaultFont", desc.nSize);
+        SLog(L"%s: bad font size %d", L"SRenderFactoryCairo::SetDefaultFont", desc.nSize);
         return;
     }
     m_defFontDesc = desc;
@@ -123,11 +121,11 @@ SFontCairo* SRenderFactoryCairo::ToCairoFont(IFontS* pFont) {
 
 bool SRenderFactoryCairo::CreateBitmapFromMemory(const void* pBuf, size_t nSize, IBitmapS** ppBmp) {
     if (!ppBmp || !pBuf || nSize == 0) {
-        WriteLog(L"%s: no data", L"SRenderFactoryCairo::CreateBitmapFromMemory");
+        SLog(L"%s: no data", L"SRenderFactoryCairo::CreateBitmapFromMemory");
         return false;
     }
     if (!m_pDecoder) {
-        WriteLog(L"%s: no image decoder set", L"SRenderFactoryCairo::CreateBitmapFromMemory");
+        SLog(L"%s: no image decoder set", L"SRenderFactoryCairo::CreateBitmapFromMemory");
         return false;
     }
     IImgX* pImg = nullptr;
@@ -151,8 +149,8 @@ bool SRenderFactoryCairo::CreateBitmapFromMemory(const void* pBuf, size_t nSize,
             cairo_surface_destroy(pSurface);
         }
     } else {
-        WriteLog(L"%s: decoded image of unusable size %dx%d",
-                 L"SRenderFactoryCairo::CreateBitmapFromMemory", w, h);
+        SLog(L"%s: decoded image of unusable size %dx%d",
+             L"SRenderFactoryCairo::CreateBitmapFromMemory", w, h);
     }
     pImg->Release();
     return bOk;
@@ -163,8 +161,7 @@ bool SRenderFactoryCairo::CreateBitmapFromSurface(cairo_surface_t* pSurface, IBi
         return false;
     if (cairo_surface_get_type(pSurface) != CAIRO_SURFACE_TYPE_IMAGE ||
         cairo_image_surface_get_format(pSurface) != CAIRO_FORMAT_ARGB32) {
-        WriteLog(L"%s: not an ARGB32 image surface",
-                 L"SRenderFactoryCairo::CreateBitmapFromSurface");
+        SLog(L"%s: not an ARGB32 image surface", L"SRenderFactoryCairo::CreateBitmapFromSurface");
         return false;
     }
     int w = cairo_image_surface_get_width(pSurface), h = cairo_image_surface_get_height(pSurface);

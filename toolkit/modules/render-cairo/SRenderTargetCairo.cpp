@@ -5,7 +5,7 @@
 #include "SFontCairo.h"
 #include "SRenderFactoryCairo.h"
 #include "STextLayout.h"
-#include "platform/WriteLog.h"
+#include "toolkit/core/SLog.h"
 
 namespace SOUI {
 
@@ -83,7 +83,7 @@ void SRenderTargetCairo::DrawBitmapEx(const CRect& rcDst, IBitmapS* pBmp, const 
     if (!rcPart.IntersectRect(rcSrc, rcImg) || rcPart != rcSrc) {
         if (rcPart.IsRectEmpty())
             return;
-        WriteLogA("SRenderTargetCairo::DrawBitmapEx: source part outside the image, clipped");
+        SLogA("SRenderTargetCairo::DrawBitmapEx: source part outside the image, clipped");
     }
     // From scale 1.5 on, the double-resolution twin is nearer to one image
     // pixel per device pixel; its rectangles are the same ones doubled.
@@ -165,7 +165,7 @@ void SRenderTargetCairo::PushClipRect(const CRect& rc) {
 
 void SRenderTargetCairo::PopClip() {
     if (m_nClipDepth == 0) {
-        WriteLogA("SRenderTargetCairo::PopClip: no clip to pop");
+        SLogA("SRenderTargetCairo::PopClip: no clip to pop");
         return;
     }
     --m_nClipDepth;

@@ -2,7 +2,7 @@
 
 #include <pugixml.hpp>
 
-#include "platform/WriteLog.h"
+#include "toolkit/core/SLog.h"
 #include "toolkit/render/SStrUtil.h"
 
 namespace SOUI {
@@ -12,13 +12,13 @@ bool STranslator::Load(void* pData, unsigned uType) {
     m_strGuid.clear();
     m_mapContexts.clear();
     if (uType != LD_XML || !pData) {
-        WriteLog(L"%s: unsupported load mode %u", L"STranslator::Load", uType);
+        SLog(L"%s: unsupported load mode %u", L"STranslator::Load", uType);
         return false;
     }
     pugi::xml_node xmlLang = *static_cast<pugi::xml_node*>(pData);
     if (std::string_view(xmlLang.name()) != "language") {
-        WriteLog(L"%s: expected a language element, got \"%s\"", L"STranslator::Load",
-                 Utf8ToWide(xmlLang.name()).c_str());
+        SLog(L"%s: expected a language element, got \"%s\"", L"STranslator::Load",
+             Utf8ToWide(xmlLang.name()).c_str());
         return false;
     }
     m_strName = Utf8ToWide(xmlLang.attribute("name").value());

@@ -1,7 +1,7 @@
 #include "STranslatorMgr.h"
 
 #include "STranslator.h"
-#include "platform/WriteLog.h"
+#include "toolkit/core/SLog.h"
 #include "toolkit/render/SStrUtil.h"
 
 namespace SOUI {
@@ -20,7 +20,7 @@ bool STranslatorMgr::CreateTranslator(ITranslator** ppTranslator) {
 
 bool STranslatorMgr::InstallTranslator(ITranslator* pTranslator) {
     if (!pTranslator) {
-        WriteLog(L"%s: no translator given", L"STranslatorMgr::InstallTranslator");
+        SLog(L"%s: no translator given", L"STranslatorMgr::InstallTranslator");
         return false;
     }
     pTranslator->AddRef();

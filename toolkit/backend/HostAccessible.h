@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "toolkit/window/IHostBackend.h"
+#include "toolkit/backend/IHostBackend.h"
 
 namespace SOUI {
 

@@ -1,9 +1,9 @@
-#include "toolkit/layout/SLayoutBuilder.h"
+#include "toolkit/control/SLayoutBuilder.h"
 
 #include <memory>
 
-#include "platform/WriteLog.h"
 #include "toolkit/control/SWindow.h"
+#include "toolkit/core/SLog.h"
 #include "toolkit/render/SStrUtil.h"
 #include "toolkit/res/ISystemObjectRegister.h"
 
@@ -41,7 +41,7 @@ int SLayoutBuilder::CreateChildren(SWindow* pParent, pugi::xml_node xmlParent) c
     bool bTooDeep = false;
     int nCreated = CreateLevel(pParent, xmlParent, 1, bTooDeep);
     if (bTooDeep) {
-        WriteLog(L"SLayoutBuilder::CreateChildren windows nested deeper than %d levels", kMaxDepth);
+        SLog(L"SLayoutBuilder::CreateChildren windows nested deeper than %d levels", kMaxDepth);
         return -1;
     }
     return nCreated;
@@ -64,8 +64,8 @@ int SLayoutBuilder::CreateLevel(SWindow* pParent, pugi::xml_node xmlParent, int 
         IObject* pObj = m_factory.Create(strClass);
         SWindow* pNew = dynamic_cast<SWindow*>(pObj);
         if (!pNew) {
-            WriteLog(L"SLayoutBuilder::CreateChildren unknown window class [%s], skipped",
-                     strClass.c_str());
+            SLog(L"SLayoutBuilder::CreateChildren unknown window class [%s], skipped",
+                 strClass.c_str());
             if (pObj) {
                 pObj->Release();
             }

@@ -1,3 +1,0 @@
-#include "http/AppExit.h"
-
-std::atomic<unsigned char> g_bAppExit{0};
