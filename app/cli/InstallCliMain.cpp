@@ -22,7 +22,7 @@
 #include "app/cli/CLogRedirect.h"
 #include "app/cli/CProgressLine.h"
 #include "app/cli/LicenceText.h"
-#include "http/AppExit.h"
+#include "platform/AppExit.h"
 #include "http/ClusterCurl.h"
 #include "install/CInstallMgr.h"
 #include "install/EventInstallCallBack.h"
