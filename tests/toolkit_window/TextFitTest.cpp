@@ -3,6 +3,8 @@
 // renderer measures and painted with no clip to see where glyphs land.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
@@ -10,6 +12,7 @@
 #include "ToolkitTestEnv.h"
 #include "platform/TextConvert.h"
 #include "toolkit/control/STabCtrl.h"
+#include "toolkit/core/SDesktopSettings.h"
 #include "toolkit/core/SObjectImpl.h"
 #include "toolkit/res/SApplication.h"
 #include "toolkit/window/COffscreenBackend.h"
@@ -213,10 +216,40 @@ void ForEachWindow(SWindow* pWnd, const std::function<void(SWindow*)>& fn) {
     }
 }
 
+// WCAG relative luminance of an opaque 0xRRGGBB.
+double Luminance(uint32_t rgb) {
+    double d = 0;
+    const double weights[] = {0.2126, 0.7152, 0.0722};
+    for (int i = 0; i < 3; ++i) {
+        double c = ((rgb >> (16 - 8 * i)) & 0xff) / 255.0;
+        c = c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+        d += weights[i] * c;
+    }
+    return d;
+}
+
+double Contrast(uint32_t a, uint32_t b) {
+    double la = Luminance(a), lb = Luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// A premultiplied ARGB pixel as it shows over white (the shadow margin is
+// the only translucent part of a window).
+uint32_t OverWhite(uint32_t argb) {
+    const uint32_t a = argb >> 24;
+    uint32_t rgb = 0;
+    for (int nShift = 16; nShift >= 0; nShift -= 8) {
+        rgb |= std::min<uint32_t>(255, ((argb >> nShift) & 0xff) + (255 - a)) << nShift;
+    }
+    return rgb;
+}
+
 // The text of pWnd, as fitted now: measured again by the renderer it fits
 // the text rectangle whole, and painted without clips no glyph pixel lands
-// outside it. Leaves the text invisible (transparent) afterwards.
-void ExpectTextFits(SHostWnd& wnd, SWindow* pWnd, const std::string& strWhere) {
+// outside it. Leaves the text invisible (transparent) afterwards. Returns
+// its contrast as painted: the colour of its most solid glyph pixel
+// against the lowest-contrast background under any of its glyph pixels.
+double ExpectTextFits(SHostWnd& wnd, SWindow* pWnd, const std::string& strWhere) {
     const std::wstring strText = pWnd->GetWindowText();
     const CRect rcText = pWnd->GetTextRect();
     const std::string strTrace = strWhere + " [" + WideToAnsi(strText) + "]";
@@ -231,18 +264,34 @@ void ExpectTextFits(SHostWnd& wnd, SWindow* pWnd, const std::string& strWhere) {
     std::vector<uint32_t> with = PaintUnclipped(wnd);
     pWnd->SetAttribute(L"colorText", L"#00000000");
     std::vector<uint32_t> without = PaintUnclipped(wnd);
-    ASSERT_EQ(with.size(), without.size());
+    EXPECT_EQ(with.size(), without.size());
+    if (with.size() != without.size()) {
+        return 0;
+    }
     const int nWidth = wnd.GetWindowRect().Width();
     int nInside = 0, nOutside = 0;
+    std::vector<size_t> glyphs;
+    size_t nSolid = 0;
+    double dSolid = 0;
     for (size_t i = 0; i < with.size(); ++i) {
         if (with[i] == without[i]) {
             continue;
         }
         CPoint pt(static_cast<int>(i) % nWidth, static_cast<int>(i) / nWidth);
         (rcText.PtInRect(pt) ? nInside : nOutside)++;
+        glyphs.push_back(i);
+        if (double d = Contrast(OverWhite(with[i]), OverWhite(without[i])); d > dSolid) {
+            dSolid = d;
+            nSolid = i;
+        }
     }
     EXPECT_GT(nInside, 0) << strTrace << " drew nothing";
     EXPECT_EQ(nOutside, 0) << strTrace << " has glyph pixels outside its control";
+    double dContrast = glyphs.empty() ? 0 : 21;
+    for (size_t i : glyphs) {
+        dContrast = std::min(dContrast, Contrast(OverWhite(with[nSolid]), OverWhite(without[i])));
+    }
+    return dContrast;
 }
 
 struct Layout {
@@ -251,8 +300,10 @@ struct Layout {
     std::vector<std::pair<const wchar_t*, std::vector<const wchar_t*>>> dynamic;
 };
 
-TEST(STextFitter, EveryLayoutTextFitsItsControlInBothLanguages) {
-    ASSERT_NE(ToolkitEnv().GetApp(), nullptr);
+// Every text of every layout in both languages is whole inside its
+// control; returns the lowest contrast of each text as painted, by where.
+std::vector<std::pair<std::string, double>> CheckEveryLayoutText() {
+    std::vector<std::pair<std::string, double>> contrasts;
     const Layout layouts[] = {
         {L"LAYOUT:XML_MAINWND",
          {{L"txt_gif", {L"high_quality_pdf2word", L"24hours_online", L"professional_team"}},
@@ -261,14 +312,20 @@ TEST(STextFitter, EveryLayoutTextFitsItsControlInBothLanguages) {
         {L"LAYOUT:XML_PROTOCOLDLG_WND", {}},
     };
     for (PreviewLang lang : {PreviewLang::Chinese, PreviewLang::English}) {
-        ASSERT_TRUE(ToolkitEnv().SetLanguage(lang));
+        if (!ToolkitEnv().SetLanguage(lang)) {
+            ADD_FAILURE() << "no translation table";
+            return contrasts;
+        }
         const std::string strLang = lang == PreviewLang::English ? "en " : "zh ";
         for (const Layout& layout : layouts) {
             // Each text is checked on a window of its own; pages are shown in turn.
             std::vector<std::pair<std::wstring, std::wstring>> checks;
             {
                 SHostWnd probe(layout.pszName);
-                ASSERT_TRUE(probe.Create());
+                if (!probe.Create()) {
+                    ADD_FAILURE() << WideToAnsi(layout.pszName) << " not made";
+                    continue;
+                }
                 ForEachWindow(&probe, [&](SWindow* p) {
                     if (p != &probe && p->IsTextFitted() && !p->GetWindowText().empty()) {
                         checks.emplace_back(p->GetNameStr(), p->GetWindowText(true));
@@ -282,7 +339,10 @@ TEST(STextFitter, EveryLayoutTextFitsItsControlInBothLanguages) {
             }
             for (const auto& [strName, strRaw] : checks) {
                 SHostWnd wnd(layout.pszName);
-                ASSERT_TRUE(wnd.Create());
+                if (!wnd.Create()) {
+                    ADD_FAILURE() << WideToAnsi(layout.pszName) << " not made";
+                    continue;
+                }
                 // Unnamed texts are told apart by their layout text.
                 SWindow* pWnd = nullptr;
                 ForEachWindow(&wnd, [&](SWindow* p) {
@@ -291,7 +351,10 @@ TEST(STextFitter, EveryLayoutTextFitsItsControlInBothLanguages) {
                         pWnd = p;
                     }
                 });
-                ASSERT_NE(pWnd, nullptr) << WideToAnsi(strName);
+                if (!pWnd) {
+                    ADD_FAILURE() << "no control " << WideToAnsi(strName);
+                    continue;
+                }
                 pWnd->SetWindowText(strRaw);
                 // Show the page the control is on.
                 for (SWindow* p = pWnd; p->GetParent(); p = p->GetParent()) {
@@ -320,13 +383,63 @@ TEST(STextFitter, EveryLayoutTextFitsItsControlInBothLanguages) {
                 if (!pWnd->IsVisible(true)) {
                     continue;
                 }
-                ExpectTextFits(wnd, pWnd,
-                               strLang + WideToAnsi(layout.pszName) + " " + WideToAnsi(strName));
+                const std::string strWhere = strLang + WideToAnsi(layout.pszName) + " " +
+                                             WideToAnsi(strName) + " [" +
+                                             WideToAnsi(pWnd->GetWindowText()) + "]";
+                contrasts.emplace_back(strWhere, ExpectTextFits(wnd, pWnd, strWhere));
             }
             EXPECT_FALSE(checks.empty()) << WideToAnsi(layout.pszName);
         }
     }
     ToolkitEnv().SetLanguage(PreviewLang::Chinese);
+    return contrasts;
+}
+
+TEST(STextFitter, EveryLayoutTextFitsItsControlInBothLanguages) {
+    ASSERT_NE(ToolkitEnv().GetApp(), nullptr);
+    CheckEveryLayoutText();
+}
+
+// The desktop's settings for the length of a test.
+class CDesktopSettingsScope {
+public:
+    explicit CDesktopSettingsScope(const SDesktopSettings& settings)
+        : m_old(SDesktopSettings::Get()) {
+        SDesktopSettings::Set(settings);
+    }
+    ~CDesktopSettingsScope() { SDesktopSettings::Set(m_old); }
+
+private:
+    SDesktopSettings m_old;
+};
+
+TEST(STextFitter, EveryLayoutTextStaysWholeAndReadableUnderTheDesktopsSettings) {
+    ASSERT_NE(ToolkitEnv().GetApp(), nullptr);
+    struct Row {
+        const char* pszWhat;
+        double dTextScale;
+        bool bHighContrast;
+        double dMinContrast;  // 0: the design's colours, whatever they give
+    };
+    const Row rows[] = {
+        {"large text 1.25x", 1.25, false, 0},
+        {"large text 1.5x", 1.5, false, 0},
+        {"high contrast", 1.0, true, 7.0},
+        {"high contrast, large text 1.5x", 1.5, true, 7.0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.pszWhat);
+        SDesktopSettings settings;
+        settings.dTextScale = row.dTextScale;
+        settings.bHighContrast = row.bHighContrast;
+        CDesktopSettingsScope scope(settings);
+        double dLowest = 21;
+        for (const auto& [strWhere, dContrast] : CheckEveryLayoutText()) {
+            EXPECT_GE(dContrast, row.dMinContrast) << strWhere;
+            dLowest = std::min(dLowest, dContrast);
+        }
+        std::printf("%s: lowest text contrast %.2f:1\n", row.pszWhat, dLowest);
+    }
 }
 
 TEST(STextFitter, ATextCutToFitOffersItselfAsToolTip) {

@@ -3,15 +3,16 @@
 #include <pango/pangocairo.h>
 
 #include "platform/WriteLog.h"
+#include "toolkit/core/SDesktopSettings.h"
 #include "toolkit/render/SStrUtil.h"
 #include "toolkit/skin/SSkinScrollbar.h"
 
 namespace SOUI {
 
 namespace {
-// Half-points to pixels at 96 dpi.
+// Half-points to pixels at 96 dots per inch, times the desktop's text scale.
 int HalfPointsToPixels(int nHalfPoints) {
-    return (nHalfPoints * 96 + 72) / 144;
+    return SDesktopSettings::ScaleFontSize((nHalfPoints * 96 + 72) / 144);
 }
 }  // namespace
 
