@@ -14,6 +14,8 @@
 #include "toolkit/control/SStatic.h"
 #include "toolkit/control/STabCtrl.h"
 #include "toolkit/core/EventCmd.h"
+#include "toolkit/core/SDesktopSettings.h"
+#include "toolkit/core/SRunLoopUntil.h"
 #include "toolkit/res/SApplication.h"
 #include "toolkit/window/COffscreenBackend.h"
 #include "toolkit/window/SFocusRing.h"
@@ -330,4 +332,56 @@ TEST_F(Controls, FocusRingMarksKeyboardFocusOnlyUntilTheMouseIsUsed) {
     m_pOff->Click(rc.CenterPoint().x, rc.CenterPoint().y);
     m_pOff->MouseLeave();
     EXPECT_TRUE(NearColor(ProbePixel(m_wnd, ptRing.x, ptRing.y), crPlain, 2));
+}
+
+TEST_F(Controls, AnimatedButtonCrossFadesUnlessMotionIsReduced) {
+    // The close button is its skin's size: a point where the normal and the
+    // hover frame differ, in the image and in the window.
+    IBitmapS* pImg = ToolkitEnv().GetApp()->LoadImage(L"PNG:image_btn_close_png");
+    ASSERT_NE(pImg, nullptr);
+    int dx = -1, dy = -1;
+    uint32_t normal = 0, hover = 0;
+    for (int y = 0; y < 20 && dx < 0; ++y) {
+        for (int x = 0; x < 30 && dx < 0; ++x) {
+            normal = ProbeSurface(pImg->GetSurface(), x, y);
+            hover = ProbeSurface(pImg->GetSurface(), 30 + x, y);
+            if (!NearColor(normal, hover, 60) && (normal >> 24) == 0xff && (hover >> 24) == 0xff) {
+                dx = x;
+                dy = y;
+            }
+        }
+    }
+    pImg->Release();
+    ASSERT_GE(dx, 0) << "the frames do not differ";
+    auto* pClose = m_wnd.FindChildByName2<SImageButton>(L"btn_close");
+    ASSERT_NE(pClose, nullptr);
+    ASSERT_EQ(pClose->GetAttribute(L"animate"), L"1");
+    const CRect rc = pClose->GetWindowRect();
+    const int x = rc.left + dx, y = rc.top + dy;
+
+    const SDesktopSettings old = SDesktopSettings::Get();
+    for (bool bAnimations : {true, false}) {
+        SCOPED_TRACE(bAnimations ? "animations on" : "reduced motion");
+        SDesktopSettings settings;
+        settings.bAnimations = bAnimations;
+        SDesktopSettings::Set(settings);
+        m_pOff->MouseLeave();
+        ASSERT_TRUE(RunLoopUntil([&] { return !pClose->IsFading(); }, 2000));
+        EXPECT_TRUE(NearColor(ProbePixel(m_wnd, x, y), normal, 12));
+        m_pOff->MouseMove(x, y);
+        // The paint that sees the change starts from the old frame.
+        const uint32_t first = ProbePixel(m_wnd, x, y);
+        EXPECT_EQ(pClose->IsFading(), bAnimations);
+        EXPECT_TRUE(NearColor(first, bAnimations ? normal : hover, 12));
+        if (bAnimations) {
+            const int64_t nStart = pClose->GetFadeStartUs();
+            EXPECT_EQ(pClose->FadeAlphaAt(nStart), 0);
+            EXPECT_NEAR(pClose->FadeAlphaAt(nStart + SImageButton::kFadeMs * 500), 127, 1);
+            EXPECT_EQ(pClose->FadeAlphaAt(nStart + SImageButton::kFadeMs * 1000), 255);
+        }
+        ASSERT_TRUE(RunLoopUntil([&] { return !pClose->IsFading(); }, 2000));
+        EXPECT_TRUE(NearColor(ProbePixel(m_wnd, x, y), hover, 12));
+    }
+    SDesktopSettings::Set(old);
+    m_pOff->MouseLeave();
 }
