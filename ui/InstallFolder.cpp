@@ -2,6 +2,7 @@
 
 #include <glib.h>
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/TextConvert.h"
@@ -55,4 +56,30 @@ std::wstring AppendProductFolder(const std::wstring& strCandidate) {
         return strCandidate;
     }
     return JoinProductFolder(strCandidate);
+}
+
+std::wstring NearestExistingFolder(const std::wstring& strPath) {
+    if (strPath.empty()) {
+        return {};
+    }
+    std::string strDir = WideToAnsi(strPath);
+    if (strDir[0] != '/') {
+        gchar* pszCwd = g_get_current_dir();
+        strDir = std::string(pszCwd) + "/" + strDir;
+        g_free(pszCwd);
+    }
+    for (;;) {
+        while (strDir.size() > 1 && strDir.back() == '/') {
+            strDir.pop_back();
+        }
+        struct stat st {};
+        if (stat(strDir.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+            return AnsiToWide(strDir);
+        }
+        size_t nSlash = strDir.rfind('/');
+        if (nSlash == std::string::npos || strDir == "/") {
+            return L"/";
+        }
+        strDir.erase(nSlash == 0 ? 1 : nSlash);
+    }
 }

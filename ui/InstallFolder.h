@@ -17,3 +17,7 @@ std::wstring JoinProductFolder(const std::wstring& strDir);
 // A typed folder that ends in "Tovadoc" (case-sensitive) stands; any other
 // gets the product folder appended.
 std::wstring AppendProductFolder(const std::wstring& strCandidate);
+// Where the folder chooser opens for a typed folder: the folder itself
+// when it exists, else its nearest existing parent (a relative path counts
+// from the current directory); empty when the text is empty.
+std::wstring NearestExistingFolder(const std::wstring& strPath);

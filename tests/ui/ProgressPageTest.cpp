@@ -10,6 +10,7 @@
 #include "support/TempDir.h"
 #include "toolkit/control/SProgress.h"
 #include "toolkit/control/STabCtrl.h"
+#include "toolkit/core/SDesktopSettings.h"
 #include "toolkit/core/SNotifyCenter.h"
 #include "toolkit/core/SRunLoopUntil.h"
 #include "toolkit/core/STimerManager.h"
@@ -74,6 +75,7 @@ TEST_F(ProgressPage, SuccessfulRunCountsUpToTheLastPage) {
     StartInstall();
     std::vector<int> vecShown;
     bool bPageBeforeFull = false;
+    bool bFullInView = false;
     ASSERT_TRUE(RunLoopUntil(
         [&] {
             int nShown = m_pDlg->GetShownPercent();
@@ -81,10 +83,13 @@ TEST_F(ProgressPage, SuccessfulRunCountsUpToTheLastPage) {
                 vecShown.push_back(nShown);
             }
             bPageBeforeFull = bPageBeforeFull || (CurSel() == 2 && nShown < 100);
+            bFullInView = bFullInView || (CurSel() == 1 && nShown == 100);
             return CurSel() == 2;
         },
         30000));
     EXPECT_FALSE(bPageBeforeFull);
+    EXPECT_TRUE(bFullInView) << "the full bar stays in view a moment";
+    EXPECT_FALSE(STimerManager::HasTimer(m_pDlg.get(), CMainDlg::TIMER_FINISHED));
     for (size_t i = 1; i < vecShown.size(); ++i) {
         EXPECT_GT(vecShown[i], vecShown[i - 1]) << "the bar never goes back";
     }
@@ -204,6 +209,29 @@ TEST_F(ProgressPage, CarouselTurnsThroughThreeSlides) {
         EXPECT_EQ(pImg->GetSkin(), UiEnv().GetApp()->GetSkin(L"skin." + std::to_wstring(nSlide)));
         EXPECT_EQ(TextOf(*m_pDlg, L"txt_gif"), kCaptions[nSlide - 1]);
     }
+}
+
+TEST_F(ProgressPage, UnderReducedMotionTheCarouselTurnsOnlyWhenTheUserPagesIt) {
+    const SDesktopSettings old = SDesktopSettings::Get();
+    SDesktopSettings settings;
+    settings.bAnimations = false;
+    SDesktopSettings::Set(settings);
+    m_pDlg->Scripted().strBlockIn = "EndProductProcesses";
+    StartInstall();
+    for (int i = 0; i < 3; ++i) {
+        m_pDlg->SendMessage(WM_TIMER, CMainDlg::TIMER_CAROUSEL);
+    }
+    EXPECT_EQ(m_pDlg->GetSlide(), 1) << "the timer turned it";
+    EXPECT_TRUE(STimerManager::HasTimer(m_pDlg.get(), CMainDlg::TIMER_CAROUSEL))
+        << "the page still runs";
+    // A click, or Enter on the focused picture, pages it.
+    ASSERT_TRUE(ClickControl(*m_pDlg, L"img_gif"));
+    EXPECT_EQ(m_pDlg->GetSlide(), 2);
+    EXPECT_EQ(TextOf(*m_pDlg, L"txt_gif"), L"7 x 12小时在线客服");
+    m_pDlg->FindChildByName(L"img_gif")->SetFocus();
+    m_pDlg->OnBackendKeyDown(kHostKeyReturn, 0);
+    EXPECT_EQ(m_pDlg->GetSlide(), 3);
+    SDesktopSettings::Set(old);
 }
 
 TEST_F(ProgressPage, StartButtonStartsTheProductAndEnds) {

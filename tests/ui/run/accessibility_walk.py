@@ -6,11 +6,15 @@ accessibility bus (at-spi2-core) there. The script starts the demo server
 and the real TovadocInstaller in a temporary installer folder, then, only
 through AT-SPI (pyatspi) and real pointer input (xdotool):
   - finds the Install button by its name on page 0 and no visible Chinese;
+  - on every page: every button, check box, link, picture and the progress
+    bar named, and nothing in the tree that is not shown;
+  - opens the licence: read-only text holding the licence, then closes it;
   - clicks the agreement check box and sees its checked state flip and the
     Install button follow, then ticks it again;
   - types a temporary install folder into the folder field;
   - presses Install through the button's action and watches the progress
-    bar's value rise to 100;
+    bar, named after the running stage, rise to 100, and hears 100 before
+    the last page's Start button comes;
   - finds the Start button focused on the last page and closes the window
     with the Close button's action.
 Exit status 0: passed; 77: skipped (no display or no pyatspi); else failed.
@@ -26,6 +30,7 @@ import time
 
 try:
     import pyatspi
+    from gi.repository import GLib
 except ImportError:
     print("SKIP: python3-pyatspi is not installed")
     sys.exit(77)
@@ -43,9 +48,17 @@ def fail(message):
     raise AssertionError(message)
 
 
+def pump():
+    """Lets the accessibility events that have arrived reach the listeners."""
+    context = GLib.MainContext.default()
+    while context.iteration(False):
+        pass
+
+
 def wait_for(predicate, seconds, what):
     end = time.time() + seconds
     while time.time() < end:
+        pump()
         try:
             value = predicate()
         except Exception:  # the tree changes under us; look again
@@ -54,6 +67,24 @@ def wait_for(predicate, seconds, what):
             return value
         time.sleep(0.05)
     fail("timed out waiting for " + what)
+
+
+NAMED_ROLES = {"push button", "check box", "link", "image", "progress bar"}
+
+
+def check_page(frame, what):
+    """Everything in the tree shows, and whatever a user meets is named."""
+    count = 0
+    for node in walk(frame):
+        if node is frame or node.getRoleName() in ("panel", "filler"):
+            continue
+        count += 1
+        if not has(node, pyatspi.STATE_SHOWING):
+            fail("%s: %s %r is in the tree but not shown" % (what, node.getRoleName(), node.name))
+        if node.getRoleName() in NAMED_ROLES and not node.name:
+            fail("%s: a %s without a name" % (what, node.getRoleName()))
+    if count == 0:
+        fail("%s: an empty tree" % what)
 
 
 def walk(node):
@@ -66,7 +97,7 @@ def walk(node):
 
 def find(root, role, name):
     for node in walk(root):
-        if node.getRoleName() == role and node.name == name:
+        if node.getRoleName() == role and (name is None or node.name == name):
             return node
     return None
 
@@ -133,8 +164,24 @@ def main(bin_dir):
         if not has(install, pyatspi.STATE_SHOWING) or not has(install, pyatspi.STATE_ENABLED):
             fail("Install is not shown and enabled")
         for node in walk(frame):
-            if has(node, pyatspi.STATE_SHOWING) and CJK.search(node.name or ""):
-                fail("visible Chinese in English: %s %r" % (node.getRoleName(), node.name))
+            if CJK.search(node.name or ""):
+                fail("Chinese in English: %s %r" % (node.getRoleName(), node.name))
+        check_page(frame, "page 0")
+        if not has(install, pyatspi.STATE_IS_DEFAULT):
+            fail("Install is not the default button (Enter presses it)")
+
+        # The licence: read-only text that holds the licence.
+        find(frame, "link", "Consent to permit").queryAction().doAction(0)
+        licence = wait_for(lambda: find(app, "dialog", "User protocol"), 15, "the licence")
+        text = wait_for(lambda: find(licence, "document text", ""), 15, "the licence text")
+        if not has(text, pyatspi.STATE_READ_ONLY):
+            fail("the licence text is not read-only")
+        content = text.queryText().getText(0, -1)
+        if len(content) < 600:
+            fail("the licence text holds %d characters" % len(content))
+        check_page(licence, "the licence")
+        find(licence, "push button", "Close").queryAction().doAction(0)
+        wait_for(lambda: find(app, "dialog", "User protocol") is None, 15, "the licence to close")
 
         # The agreement box flips when clicked, and Install follows it.
         agree = find(frame, "check box", "Have read and")
@@ -155,29 +202,51 @@ def main(bin_dir):
         os.makedirs(target)
         field.queryEditableText().setTextContents(target)
 
-        # Install through the button's action; the bar's value rises to 100.
-        bar = find(frame, "progress bar", "")
-        if bar is None:
-            fail("no progress bar")
+        # Install through the button's action; the bar's value rises to 100,
+        # heard before the Start button of the last page comes.
+        heard = []
+        def on_event(event):
+            try:
+                if event.type.startswith("object:property-change:accessible-value"):
+                    if event.source.getRoleName() == "progress bar":
+                        heard.append(("value", event.source.queryValue().currentValue))
+                elif event.type.startswith("object:children-changed:add"):
+                    heard.append(("added", event.any_data.name))
+            except Exception:  # an object already gone
+                pass
+        pyatspi.Registry.registerEventListener(on_event, "object:property-change:accessible-value",
+                                               "object:children-changed:add")
         install.queryAction().doAction(0)
-        seen = []
+        bar = wait_for(lambda: find(frame, "progress bar", None), 15, "the progress bar")
+        check_page(frame, "page 1")
+        names = set()
         def reached_end():
-            value = bar.queryValue().currentValue
-            if not seen or seen[-1] != value:
-                seen.append(value)
             if program.poll() is not None:
                 fail("the installer ended during the run")
-            return value >= 100
-        wait_for(reached_end, 180, "the progress bar to reach 100 (seen %s)" % seen)
-        if seen != sorted(seen) or len(seen) < 5:
-            fail("the bar's value did not rise step by step: %s" % seen)
+            try:
+                names.add(bar.name)
+            except Exception:  # the bar has left with its page
+                pass
+            return ("added", "Start experience") in heard
+        wait_for(reached_end, 180, "the last page (heard %s)" % heard[-5:])
+        pump()
+        seen = [value for kind, value in heard if kind == "value"]
+        if seen != sorted(seen) or len(seen) < 5 or seen[-1] != 100:
+            fail("the bar's value did not rise step by step to 100: %s" % seen)
+        if heard.index(("value", 100)) > heard.index(("added", "Start experience")):
+            fail("100 came after the last page: %s" % heard[-5:])
+        stages = {"Checking the system...", "Downloading the installation package...",
+                  "Installing...", "Install complete"}
+        if not names & stages or "" in names:
+            fail("the bar was not named after the running stage: %s" % names)
 
         # The last page: the keyboard lands on the Start button.
         start = wait_for(lambda: find(frame, "push button", "Start experience"), 15, "Start")
         wait_for(lambda: has(start, pyatspi.STATE_SHOWING) and has(start, pyatspi.STATE_FOCUSED),
                  15, "Start to be shown and focused")
-        if has(install, pyatspi.STATE_SHOWING):
-            fail("page 0 still shows")
+        check_page(frame, "the last page")
+        if find(frame, "push button", "Install") is not None:
+            fail("page 0 is still in the tree")
         if not os.path.exists(os.path.join(target, "Tovadoc", "Tovadoc.exe")):
             fail("the product was not installed")
 
