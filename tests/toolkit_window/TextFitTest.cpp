@@ -3,7 +3,6 @@
 // renderer measures and painted with no clip to see where glyphs land.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstdio>
 #include <functional>
 #include <string>
@@ -214,34 +213,6 @@ void ForEachWindow(SWindow* pWnd, const std::function<void(SWindow*)>& fn) {
     for (size_t i = 0; i < pWnd->GetChildrenCount(); ++i) {
         ForEachWindow(pWnd->GetChild(i), fn);
     }
-}
-
-// WCAG relative luminance of an opaque 0xRRGGBB.
-double Luminance(uint32_t rgb) {
-    double d = 0;
-    const double weights[] = {0.2126, 0.7152, 0.0722};
-    for (int i = 0; i < 3; ++i) {
-        double c = ((rgb >> (16 - 8 * i)) & 0xff) / 255.0;
-        c = c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
-        d += weights[i] * c;
-    }
-    return d;
-}
-
-double Contrast(uint32_t a, uint32_t b) {
-    double la = Luminance(a), lb = Luminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
-}
-
-// A premultiplied ARGB pixel as it shows over white (the shadow margin is
-// the only translucent part of a window).
-uint32_t OverWhite(uint32_t argb) {
-    const uint32_t a = argb >> 24;
-    uint32_t rgb = 0;
-    for (int nShift = 16; nShift >= 0; nShift -= 8) {
-        rgb |= std::min<uint32_t>(255, ((argb >> nShift) & 0xff) + (255 - a)) << nShift;
-    }
-    return rgb;
 }
 
 // The text of pWnd, as fitted now: measured again by the renderer it fits
