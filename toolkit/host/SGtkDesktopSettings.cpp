@@ -33,8 +33,13 @@ SDesktopSettings SGtkDesktopSettings::Read(GtkSettings* pSettings, const char* p
     gchar* pszTheme = nullptr;
     g_object_get(pSettings, "gtk-xft-dpi", &nDpi, "gtk-enable-animations", &bAnimations,
                  "gtk-theme-name", &pszTheme, nullptr);
-    // -1: the desktop sets none, the default 96 applies.
-    if (nDpi > 0) {
+    // The screen's resolution is what GTK lays its own text out at: the
+    // font DPI times GDK_DPI_SCALE. -1: the desktop sets none, 96 applies.
+    GdkScreen* pScreen = gdk_screen_get_default();
+    const double dResolution = pScreen ? gdk_screen_get_resolution(pScreen) : -1;
+    if (dResolution > 0) {
+        settings.dTextScale = dResolution / kLayoutDpi;
+    } else if (nDpi > 0) {
         settings.dTextScale = nDpi / 1024.0 / kLayoutDpi;
     }
     settings.bAnimations = bAnimations != FALSE;

@@ -1,7 +1,7 @@
 #pragma once
 // The desktop's wishes for drawing as GTK hands them to every native
-// program: its font DPI (GNOME's text scaling), whether animations are on,
-// and whether its theme is a high-contrast one.
+// program: its font DPI (GNOME's text scaling, times GDK_DPI_SCALE), whether
+// animations are on, and whether its theme is a high-contrast one.
 #include <gtk/gtk.h>
 
 #include "toolkit/core/SDesktopSettings.h"
