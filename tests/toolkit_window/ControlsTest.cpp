@@ -14,7 +14,6 @@
 #include "toolkit/control/SStatic.h"
 #include "toolkit/control/STabCtrl.h"
 #include "toolkit/core/EventCmd.h"
-#include "toolkit/core/SDesktopSettings.h"
 #include "toolkit/core/SRunLoopUntil.h"
 #include "toolkit/res/SApplication.h"
 #include "toolkit/window/COffscreenBackend.h"
@@ -339,49 +338,36 @@ TEST_F(Controls, AnimatedButtonCrossFadesUnlessMotionIsReduced) {
     // hover frame differ, in the image and in the window.
     IBitmapS* pImg = ToolkitEnv().GetApp()->LoadImage(L"PNG:image_btn_close_png");
     ASSERT_NE(pImg, nullptr);
-    int dx = -1, dy = -1;
+    int dx = -1, dy = 0;
     uint32_t normal = 0, hover = 0;
-    for (int y = 0; y < 20 && dx < 0; ++y) {
-        for (int x = 0; x < 30 && dx < 0; ++x) {
-            normal = ProbeSurface(pImg->GetSurface(), x, y);
-            hover = ProbeSurface(pImg->GetSurface(), 30 + x, y);
-            if (!NearColor(normal, hover, 60) && (normal >> 24) == 0xff && (hover >> 24) == 0xff) {
-                dx = x;
-                dy = y;
-            }
+    for (int n = 0; n < 30 * 20 && dx < 0; ++n) {
+        normal = ProbeSurface(pImg->GetSurface(), n % 30, n / 30);
+        hover = ProbeSurface(pImg->GetSurface(), 30 + n % 30, n / 30);
+        if (!NearColor(normal, hover, 60) && (normal & hover) >> 24 == 0xff) {
+            dx = n % 30;
+            dy = n / 30;
         }
     }
     pImg->Release();
     ASSERT_GE(dx, 0) << "the frames do not differ";
     auto* pClose = m_wnd.FindChildByName2<SImageButton>(L"btn_close");
-    ASSERT_NE(pClose, nullptr);
-    ASSERT_EQ(pClose->GetAttribute(L"animate"), L"1");
-    const CRect rc = pClose->GetWindowRect();
-    const int x = rc.left + dx, y = rc.top + dy;
-
-    const SDesktopSettings old = SDesktopSettings::Get();
+    const int x = pClose->GetWindowRect().left + dx, y = pClose->GetWindowRect().top + dy;
     for (bool bAnimations : {true, false}) {
         SCOPED_TRACE(bAnimations ? "animations on" : "reduced motion");
         SDesktopSettings settings;
         settings.bAnimations = bAnimations;
-        SDesktopSettings::Set(settings);
+        CDesktopSettingsScope scope(settings);
         m_pOff->MouseLeave();
         ASSERT_TRUE(RunLoopUntil([&] { return !pClose->IsFading(); }, 2000));
         EXPECT_TRUE(NearColor(ProbePixel(m_wnd, x, y), normal, 12));
         m_pOff->MouseMove(x, y);
         // The paint that sees the change starts from the old frame.
-        const uint32_t first = ProbePixel(m_wnd, x, y);
+        EXPECT_TRUE(NearColor(ProbePixel(m_wnd, x, y), bAnimations ? normal : hover, 12));
         EXPECT_EQ(pClose->IsFading(), bAnimations);
-        EXPECT_TRUE(NearColor(first, bAnimations ? normal : hover, 12));
-        if (bAnimations) {
-            const int64_t nStart = pClose->GetFadeStartUs();
-            EXPECT_EQ(pClose->FadeAlphaAt(nStart), 0);
-            EXPECT_NEAR(pClose->FadeAlphaAt(nStart + SImageButton::kFadeMs * 500), 127, 1);
-            EXPECT_EQ(pClose->FadeAlphaAt(nStart + SImageButton::kFadeMs * 1000), 255);
-        }
+        const int64_t nHalfway = pClose->GetFadeStartUs() + SImageButton::kFadeMs * 500;
+        EXPECT_NEAR(pClose->FadeAlphaAt(nHalfway), bAnimations ? 127 : 255, 1);
         ASSERT_TRUE(RunLoopUntil([&] { return !pClose->IsFading(); }, 2000));
         EXPECT_TRUE(NearColor(ProbePixel(m_wnd, x, y), hover, 12));
     }
-    SDesktopSettings::Set(old);
     m_pOff->MouseLeave();
 }

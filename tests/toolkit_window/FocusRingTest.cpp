@@ -8,7 +8,6 @@
 
 #include "ToolkitTestEnv.h"
 #include "platform/TextConvert.h"
-#include "toolkit/core/SDesktopSettings.h"
 #include "toolkit/window/COffscreenBackend.h"
 #include "toolkit/window/SFocusRing.h"
 #include "toolkit/window/SHostWnd.h"
@@ -104,12 +103,10 @@ TEST(SFocusRing, EveryFocusableControlGetsOneRingOutsideItWithEnoughContrast) {
 
 TEST(SFocusRing, TheRingKeepsItsContrastInTheHighContrastVariant) {
     ASSERT_NE(ToolkitEnv().GetApp(), nullptr);
-    const SDesktopSettings old = SDesktopSettings::Get();
     SDesktopSettings settings;
     settings.bHighContrast = true;
-    SDesktopSettings::Set(settings);
+    CDesktopSettingsScope scope(settings);
     CheckEveryFocusRing();
-    SDesktopSettings::Set(old);
 }
 
 }  // namespace

@@ -272,9 +272,8 @@ struct Layout {
 };
 
 // Every text of every layout in both languages is whole inside its
-// control; returns the lowest contrast of each text as painted, by where.
-std::vector<std::pair<std::string, double>> CheckEveryLayoutText() {
-    std::vector<std::pair<std::string, double>> contrasts;
+// control; adds the lowest contrast of each text as painted, by where.
+void CheckEveryLayoutText(std::vector<std::pair<std::string, double>>& contrasts) {
     const Layout layouts[] = {
         {L"LAYOUT:XML_MAINWND",
          {{L"txt_gif", {L"high_quality_pdf2word", L"24hours_online", L"professional_team"}},
@@ -283,20 +282,14 @@ std::vector<std::pair<std::string, double>> CheckEveryLayoutText() {
         {L"LAYOUT:XML_PROTOCOLDLG_WND", {}},
     };
     for (PreviewLang lang : {PreviewLang::Chinese, PreviewLang::English}) {
-        if (!ToolkitEnv().SetLanguage(lang)) {
-            ADD_FAILURE() << "no translation table";
-            return contrasts;
-        }
+        ASSERT_TRUE(ToolkitEnv().SetLanguage(lang));
         const std::string strLang = lang == PreviewLang::English ? "en " : "zh ";
         for (const Layout& layout : layouts) {
             // Each text is checked on a window of its own; pages are shown in turn.
             std::vector<std::pair<std::wstring, std::wstring>> checks;
             {
                 SHostWnd probe(layout.pszName);
-                if (!probe.Create()) {
-                    ADD_FAILURE() << WideToAnsi(layout.pszName) << " not made";
-                    continue;
-                }
+                ASSERT_TRUE(probe.Create());
                 ForEachWindow(&probe, [&](SWindow* p) {
                     if (p != &probe && p->IsTextFitted() && !p->GetWindowText().empty()) {
                         checks.emplace_back(p->GetNameStr(), p->GetWindowText(true));
@@ -310,10 +303,7 @@ std::vector<std::pair<std::string, double>> CheckEveryLayoutText() {
             }
             for (const auto& [strName, strRaw] : checks) {
                 SHostWnd wnd(layout.pszName);
-                if (!wnd.Create()) {
-                    ADD_FAILURE() << WideToAnsi(layout.pszName) << " not made";
-                    continue;
-                }
+                ASSERT_TRUE(wnd.Create());
                 // Unnamed texts are told apart by their layout text.
                 SWindow* pWnd = nullptr;
                 ForEachWindow(&wnd, [&](SWindow* p) {
@@ -322,10 +312,7 @@ std::vector<std::pair<std::string, double>> CheckEveryLayoutText() {
                         pWnd = p;
                     }
                 });
-                if (!pWnd) {
-                    ADD_FAILURE() << "no control " << WideToAnsi(strName);
-                    continue;
-                }
+                ASSERT_NE(pWnd, nullptr) << WideToAnsi(strName);
                 pWnd->SetWindowText(strRaw);
                 // Show the page the control is on.
                 for (SWindow* p = pWnd; p->GetParent(); p = p->GetParent()) {
@@ -363,26 +350,13 @@ std::vector<std::pair<std::string, double>> CheckEveryLayoutText() {
         }
     }
     ToolkitEnv().SetLanguage(PreviewLang::Chinese);
-    return contrasts;
 }
 
 TEST(STextFitter, EveryLayoutTextFitsItsControlInBothLanguages) {
     ASSERT_NE(ToolkitEnv().GetApp(), nullptr);
-    CheckEveryLayoutText();
+    std::vector<std::pair<std::string, double>> contrasts;
+    CheckEveryLayoutText(contrasts);
 }
-
-// The desktop's settings for the length of a test.
-class CDesktopSettingsScope {
-public:
-    explicit CDesktopSettingsScope(const SDesktopSettings& settings)
-        : m_old(SDesktopSettings::Get()) {
-        SDesktopSettings::Set(settings);
-    }
-    ~CDesktopSettingsScope() { SDesktopSettings::Set(m_old); }
-
-private:
-    SDesktopSettings m_old;
-};
 
 TEST(STextFitter, EveryLayoutTextStaysWholeAndReadableUnderTheDesktopsSettings) {
     ASSERT_NE(ToolkitEnv().GetApp(), nullptr);
@@ -404,8 +378,10 @@ TEST(STextFitter, EveryLayoutTextStaysWholeAndReadableUnderTheDesktopsSettings) 
         settings.dTextScale = row.dTextScale;
         settings.bHighContrast = row.bHighContrast;
         CDesktopSettingsScope scope(settings);
+        std::vector<std::pair<std::string, double>> contrasts;
+        CheckEveryLayoutText(contrasts);
         double dLowest = 21;
-        for (const auto& [strWhere, dContrast] : CheckEveryLayoutText()) {
+        for (const auto& [strWhere, dContrast] : contrasts) {
             EXPECT_GE(dContrast, row.dMinContrast) << strWhere;
             dLowest = std::min(dLowest, dContrast);
         }

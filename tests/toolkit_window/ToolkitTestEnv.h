@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "toolkit/core/SDesktopSettings.h"
 #include "tools/layout-preview/CPreviewEnv.h"
 
 namespace SOUI {
@@ -25,3 +26,16 @@ bool NearColor(uint32_t a, uint32_t b, int nTolerance);
 uint32_t OverWhite(uint32_t argb);
 // WCAG contrast ratio of two 0xRRGGBB colours (1 to 21).
 double Contrast(uint32_t a, uint32_t b);
+
+// The desktop's settings for the length of a scope.
+class CDesktopSettingsScope {
+public:
+    explicit CDesktopSettingsScope(const SOUI::SDesktopSettings& settings)
+        : m_old(SOUI::SDesktopSettings::Get()) {
+        SOUI::SDesktopSettings::Set(settings);
+    }
+    ~CDesktopSettingsScope() { SOUI::SDesktopSettings::Set(m_old); }
+
+private:
+    SOUI::SDesktopSettings m_old;
+};
