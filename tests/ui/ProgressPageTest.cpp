@@ -10,7 +10,6 @@
 #include "support/TempDir.h"
 #include "toolkit/control/SProgress.h"
 #include "toolkit/control/STabCtrl.h"
-#include "toolkit/core/SDesktopSettings.h"
 #include "toolkit/core/SNotifyCenter.h"
 #include "toolkit/core/SRunLoopUntil.h"
 #include "toolkit/core/STimerManager.h"
@@ -209,29 +208,6 @@ TEST_F(ProgressPage, CarouselTurnsThroughThreeSlides) {
         EXPECT_EQ(pImg->GetSkin(), UiEnv().GetApp()->GetSkin(L"skin." + std::to_wstring(nSlide)));
         EXPECT_EQ(TextOf(*m_pDlg, L"txt_gif"), kCaptions[nSlide - 1]);
     }
-}
-
-TEST_F(ProgressPage, UnderReducedMotionTheCarouselTurnsOnlyWhenTheUserPagesIt) {
-    const SDesktopSettings old = SDesktopSettings::Get();
-    SDesktopSettings settings;
-    settings.bAnimations = false;
-    SDesktopSettings::Set(settings);
-    m_pDlg->Scripted().strBlockIn = "EndProductProcesses";
-    StartInstall();
-    for (int i = 0; i < 3; ++i) {
-        m_pDlg->SendMessage(WM_TIMER, CMainDlg::TIMER_CAROUSEL);
-    }
-    EXPECT_EQ(m_pDlg->GetSlide(), 1) << "the timer turned it";
-    EXPECT_TRUE(STimerManager::HasTimer(m_pDlg.get(), CMainDlg::TIMER_CAROUSEL))
-        << "the page still runs";
-    // A click, or Enter on the focused picture, pages it.
-    ASSERT_TRUE(ClickControl(*m_pDlg, L"img_gif"));
-    EXPECT_EQ(m_pDlg->GetSlide(), 2);
-    EXPECT_EQ(TextOf(*m_pDlg, L"txt_gif"), L"7 x 12小时在线客服");
-    m_pDlg->FindChildByName(L"img_gif")->SetFocus();
-    m_pDlg->OnBackendKeyDown(kHostKeyReturn, 0);
-    EXPECT_EQ(m_pDlg->GetSlide(), 3);
-    SDesktopSettings::Set(old);
 }
 
 TEST_F(ProgressPage, StartButtonStartsTheProductAndEnds) {
