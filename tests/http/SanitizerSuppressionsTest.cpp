@@ -15,7 +15,7 @@ int g_nUnguarded = 0;
 
 // The handler writes what another thread then reads, told only by a relaxed
 // flag that orders nothing: the usual slip in a test's own handler.
-void RaceInAHandler() {
+[[maybe_unused]] void RaceInAHandler() {
     httptest::LoopbackServer server;
     server.Http().Get("/race", [](const httplib::Request&, httplib::Response& res) {
         g_nUnguarded = 1;
