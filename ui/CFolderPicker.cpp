@@ -37,6 +37,10 @@ bool PickFolderNative(const std::wstring& strPrompt, std::wstring& strFolder) {
         gtk_file_chooser_native_new(WideToAnsi(strPrompt).c_str(), OwnerWindow(),
                                     GTK_FILE_CHOOSER_ACTION_SELECT_FOLDER, nullptr, nullptr);
     gtk_file_chooser_set_create_folders(GTK_FILE_CHOOSER(pChooser), TRUE);
+    if (!strFolder.empty()) {
+        gtk_file_chooser_set_current_folder(GTK_FILE_CHOOSER(pChooser),
+                                            WideToAnsi(strFolder).c_str());
+    }
     bool bChosen = false;
     if (gtk_native_dialog_run(GTK_NATIVE_DIALOG(pChooser)) == GTK_RESPONSE_ACCEPT) {
         // A folder outside the file system (a remote location) has no path:

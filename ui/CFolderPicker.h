@@ -3,7 +3,8 @@
 #include <string>
 
 // Asks the user for a folder: true with its path, false when the user
-// cancelled or no picker can be shown. The main window holds one of these,
+// cancelled or no picker can be shown. strFolder comes in as the folder to
+// open at (empty: the picker's own choice). The main window holds one of these,
 // so tests can answer in the user's place.
 using FolderPickerFn = std::function<bool(const std::wstring& strPrompt, std::wstring& strFolder)>;
 

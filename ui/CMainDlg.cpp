@@ -111,6 +111,8 @@ bool CMainDlg::_HandleEvent(EventArgs* pEvt) {
         OnBrowse();
     } else if (strName == L"btn_start") {
         OnStart();
+    } else if (strName == L"img_gif") {
+        NextSlide();
     } else {
         return SHostWnd::_HandleEvent(pEvt);
     }
@@ -176,7 +178,9 @@ void CMainDlg::OnBrowse() {
     if (pBackend) {
         pBackend->SetSensitive(false);
     }
-    std::wstring strFolder;
+    // The chooser opens where the field points, or as near to it as exists.
+    std::wstring strFolder =
+        NearestExistingFolder(m_pEditPath ? m_pEditPath->GetWindowText(true) : GetInstallDir());
     const bool bChosen = m_fnFolderPicker(Tr(L"open_dir", L"install_tip"), strFolder);
     if (pBackend) {
         pBackend->SetSensitive(true);

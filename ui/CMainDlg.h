@@ -25,7 +25,10 @@ class SProgress;
 class CMainDlg : public SOUI::SHostWnd {
 public:
     SOUI_CLASS_NAME(L"maindlg")
-    enum : uintptr_t { TIMER_PROGRESS = 101, TIMER_CAROUSEL = 102 };
+    enum : uintptr_t { TIMER_PROGRESS = 101, TIMER_CAROUSEL = 102, TIMER_FINISHED = 103 };
+    // How long the full bar stays in view before the last page comes, so
+    // that it is seen, and heard by a screen reader, at 100.
+    static constexpr unsigned kFinishedDwellMs = 500;
 
     CMainDlg();
     ~CMainDlg() override;
@@ -53,6 +56,9 @@ protected:
     bool OnTimer(uintptr_t nID);
     void OnInstallCallback(EventInstallCallBack* pEvt);
     void AdvanceProgress();
+    // The carousel's next picture and caption: every 2 s, unless the
+    // desktop asks for reduced motion, and whenever the user clicks it.
+    void NextSlide();
     // Restarts the step timer that sleeps while the bar has reached its target.
     void WakeProgressTimer();
     void OnStart();

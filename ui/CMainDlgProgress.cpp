@@ -11,6 +11,7 @@
 #include "toolkit/control/SProgress.h"
 #include "toolkit/control/SStatic.h"
 #include "toolkit/control/STabCtrl.h"
+#include "toolkit/core/SDesktopSettings.h"
 #include "toolkit/core/STimerManager.h"
 #include "toolkit/res/SApplication.h"
 #include "ui/CMainDlg.h"
@@ -51,9 +52,25 @@ bool CMainDlg::OnTimer(uintptr_t nID) {
         AdvanceProgress();
         return true;
     }
+    if (nID == TIMER_FINISHED) {
+        KillTimer(TIMER_FINISHED);
+        if (m_pTabMain) {
+            m_pTabMain->SetCurSel(2);
+        }
+        return true;
+    }
     if (nID != TIMER_CAROUSEL) {
         return false;
     }
+    // Under reduced motion nothing moves by itself; the timer still marks
+    // the progress page as running.
+    if (SDesktopSettings::Get().bAnimations) {
+        NextSlide();
+    }
+    return true;
+}
+
+void CMainDlg::NextSlide() {
     if (++m_nSlide > kSlideCount) {
         m_nSlide = 1;
     }
@@ -66,7 +83,6 @@ bool CMainDlg::OnTimer(uintptr_t nID) {
     if (m_pTxtGif) {
         m_pTxtGif->SetWindowText(strCaption);
     }
-    return true;
 }
 
 void CMainDlg::ShowPercent() {
@@ -89,9 +105,7 @@ void CMainDlg::AdvanceProgress() {
         ShowPercent();
         KillTimer(TIMER_PROGRESS);
         KillTimer(TIMER_CAROUSEL);
-        if (m_pTabMain) {
-            m_pTabMain->SetCurSel(2);
-        }
+        SetTimer(TIMER_FINISHED, kFinishedDwellMs);
     } else if (m_nShownPercent >= m_nTargetPercent) {
         // Nothing to climb to: sleep until the next install event.
         KillTimer(TIMER_PROGRESS);

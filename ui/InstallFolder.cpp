@@ -91,3 +91,29 @@ bool CreateInstallDir(const std::wstring& strDir, const wchar_t* szOrigin) {
     WriteLog(L"%s cannot create [%s] errno=[%d]", szOrigin, strDir.c_str(), errno);
     return false;
 }
+
+std::wstring NearestExistingFolder(const std::wstring& strPath) {
+    if (strPath.empty()) {
+        return {};
+    }
+    std::string strDir = WideToAnsi(strPath);
+    if (strDir[0] != '/') {
+        gchar* pszCwd = g_get_current_dir();
+        strDir = std::string(pszCwd) + "/" + strDir;
+        g_free(pszCwd);
+    }
+    for (;;) {
+        while (strDir.size() > 1 && strDir.back() == '/') {
+            strDir.pop_back();
+        }
+        struct stat st {};
+        if (stat(strDir.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+            return AnsiToWide(strDir);
+        }
+        size_t nSlash = strDir.rfind('/');
+        if (nSlash == std::string::npos || strDir == "/") {
+            return L"/";
+        }
+        strDir.erase(nSlash == 0 ? 1 : nSlash);
+    }
+}

@@ -25,3 +25,7 @@ std::wstring SettleInstallDir(const std::wstring& strTyped);
 // with a log line under szOrigin, when it cannot be made or something that
 // is not a folder has its name.
 bool CreateInstallDir(const std::wstring& strDir, const wchar_t* szOrigin);
+// Where the folder chooser opens for a typed folder: the folder itself
+// when it exists, else its nearest existing parent (a relative path counts
+// from the current directory); empty when the text is empty.
+std::wstring NearestExistingFolder(const std::wstring& strPath);

@@ -72,7 +72,8 @@ TEST(HostAccessible, EveryControlHasItsRoleAndATranslatedName) {
           {HostAccRole::PushButton, L"选择安装位置", L"Choose the install folder"},
           {HostAccRole::CheckBox, L"已经阅读并", L"Have read and"},
           {HostAccRole::Link, L"同意许可", L"Consent to permit"},
-          {HostAccRole::ProgressBar, L"", L""},
+          {HostAccRole::PushButton, L"高质量的PDF转WORD", L"High quality PDF to WORD"},
+          {HostAccRole::ProgressBar, L"安装进度", L"Installation progress"},
           {HostAccRole::PushButton, L"立即体验", L"Start experience"}}},
         {L"LAYOUT:XML_MSGBOX_DLG",
          {{HostAccRole::Label, L"提示", L"Notice"},
@@ -90,19 +91,35 @@ TEST(HostAccessible, EveryControlHasItsRoleAndATranslatedName) {
         for (const Layout& layout : layouts) {
             SHostWnd wnd(layout.pszName);
             ASSERT_TRUE(wnd.Create());
-            std::vector<HostAccNode> nodes = wnd.GetAccessibleNodes();
+            // Each page of the main window in turn: only what shows is there.
+            std::vector<HostAccNode> nodes;
+            auto look = [&] {
+                std::set<uintptr_t> ids;
+                for (const HostAccNode& node : wnd.GetAccessibleNodes()) {
+                    EXPECT_TRUE(ids.insert(node.nId).second)
+                        << WideToAnsi(layout.pszName) << " " << WideToAnsi(node.strName)
+                        << ": id twice";
+                    nodes.push_back(node);
+                }
+            };
+            look();
+            if (auto* pTab = dynamic_cast<STabCtrl*>(wnd.FindChildByName(L"tab_main"))) {
+                for (int nPage = 1; nPage < static_cast<int>(pTab->GetPageCount()); ++nPage) {
+                    pTab->SetCurSel(nPage);
+                    look();
+                }
+            }
             for (const Expect& e : layout.expects) {
                 const wchar_t* pszName = bEnglish ? e.pszEnglish : e.pszChinese;
                 EXPECT_NE(Find(nodes, e.eRole, pszName), nullptr)
                     << WideToAnsi(layout.pszName) << " lacks " << WideToAnsi(pszName);
             }
-            std::set<uintptr_t> ids;
             for (const HostAccNode& node : nodes) {
                 const std::string strWhere = WideToAnsi(layout.pszName) + " " +
                                              WideToAnsi(node.strName) + " #" +
                                              std::to_string(static_cast<int>(node.eRole));
-                EXPECT_TRUE(ids.insert(node.nId).second) << strWhere << ": id twice";
                 EXPECT_NE(node.eRole, HostAccRole::Ignored) << strWhere;
+                EXPECT_TRUE(node.nStates & kAccVisible) << strWhere << ": hidden yet listed";
                 // Whatever a user can press or type into is named.
                 bool bActs = node.eRole == HostAccRole::PushButton ||
                              node.eRole == HostAccRole::CheckBox ||
@@ -110,6 +127,10 @@ TEST(HostAccessible, EveryControlHasItsRoleAndATranslatedName) {
                 if (bActs) {
                     EXPECT_FALSE(node.strName.empty()) << strWhere << ": no name";
                     EXPECT_TRUE(node.nStates & kAccFocusable) << strWhere;
+                }
+                // Pictures are captioned (the decorative ones are not listed).
+                if (node.eRole == HostAccRole::Image || node.eRole == HostAccRole::ProgressBar) {
+                    EXPECT_FALSE(node.strName.empty()) << strWhere << ": no name";
                 }
                 // Literal layout texts the installer hides (the shortcut
                 // boxes) or replaces (the message box's sample text).
@@ -170,28 +191,42 @@ TEST(HostAccessible, StatesValuesAndActionsFollowTheControls) {
         << "a label takes no focus";
     EXPECT_FALSE(wnd.OnBackendAccessibleAction(12345678)) << "no such control";
 
-    // The bar's value and range; a hidden page is there, but not visible.
+    // The bar's value and range; a hidden page is not in the tree at all.
+    auto listed = [&](const wchar_t* pszControl) {
+        SWindow* pWnd = wnd.FindChildByName(pszControl);
+        for (const HostAccNode& n : wnd.GetAccessibleNodes()) {
+            if (pWnd && n.nId == pWnd->GetAccId()) {
+                return true;
+            }
+        }
+        return false;
+    };
     auto* pBar = wnd.FindChildByName2<SProgress>(L"pro_install");
     pBar->SetValue(37);
+    EXPECT_FALSE(listed(L"pro_install"));
+    wnd.FindChildByName(L"check_shortcut")->SetVisible(false);
+    EXPECT_FALSE(listed(L"check_shortcut")) << "a hidden control";
+    auto* pTab = wnd.FindChildByName2<STabCtrl>(L"tab_main");
+    pTab->SetCurSel(1);
     HostAccNode bar = node(L"pro_install");
     EXPECT_EQ(bar.dValue, 37);
     EXPECT_EQ(bar.dMin, 0);
     EXPECT_EQ(bar.dMax, 100);
-    EXPECT_FALSE(bar.nStates & kAccVisible);
-    auto* pTab = wnd.FindChildByName2<STabCtrl>(L"tab_main");
-    pTab->SetCurSel(1);
-    EXPECT_TRUE(node(L"pro_install").nStates & kAccVisible);
-    EXPECT_FALSE(node(L"btn_installer").nStates & kAccVisible);
-    EXPECT_EQ(wnd.GetFocus(), nullptr) << "page 1 has nothing to focus";
-    // The last page takes the keyboard to its button.
-    pTab->SetCurSel(2);
-    EXPECT_EQ(wnd.GetFocus(), wnd.FindChildByName(L"btn_start"));
-    EXPECT_TRUE(node(L"btn_start").nStates & kAccFocused);
-
+    EXPECT_TRUE(bar.nStates & kAccVisible);
+    // Named after the running stage, once there is one.
+    wnd.FindChildByName(L"txt_install_status")->SetWindowText(L"正在下载安装包...");
+    EXPECT_EQ(node(L"pro_install").strName, L"正在下载安装包...");
+    EXPECT_FALSE(listed(L"btn_installer"));
+    // The carousel's picture pages on a press: the keyboard lands on it.
+    EXPECT_EQ(wnd.GetFocus(), wnd.FindChildByName(L"img_gif"));
     // A label's text is its name and what it holds.
     HostAccNode label = node(L"txt_percent");
     EXPECT_EQ(label.eRole, HostAccRole::Label);
     EXPECT_EQ(label.strText, label.strName);
+    // The last page takes the keyboard to its button.
+    pTab->SetCurSel(2);
+    EXPECT_EQ(wnd.GetFocus(), wnd.FindChildByName(L"btn_start"));
+    EXPECT_TRUE(node(L"btn_start").nStates & kAccFocused);
 }
 
 TEST(HostAccessible, TheDefaultButtonAndTheDocumentAreMarked) {

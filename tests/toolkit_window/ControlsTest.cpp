@@ -14,6 +14,7 @@
 #include "toolkit/control/SStatic.h"
 #include "toolkit/control/STabCtrl.h"
 #include "toolkit/core/EventCmd.h"
+#include "toolkit/core/SRunLoopUntil.h"
 #include "toolkit/res/SApplication.h"
 #include "toolkit/window/COffscreenBackend.h"
 #include "toolkit/window/SFocusRing.h"
@@ -330,4 +331,43 @@ TEST_F(Controls, FocusRingMarksKeyboardFocusOnlyUntilTheMouseIsUsed) {
     m_pOff->Click(rc.CenterPoint().x, rc.CenterPoint().y);
     m_pOff->MouseLeave();
     EXPECT_TRUE(NearColor(ProbePixel(m_wnd, ptRing.x, ptRing.y), crPlain, 2));
+}
+
+TEST_F(Controls, AnimatedButtonCrossFadesUnlessMotionIsReduced) {
+    // The close button is its skin's size: a point where the normal and the
+    // hover frame differ, in the image and in the window.
+    IBitmapS* pImg = ToolkitEnv().GetApp()->LoadImage(L"PNG:image_btn_close_png");
+    ASSERT_NE(pImg, nullptr);
+    int dx = -1, dy = 0;
+    uint32_t normal = 0, hover = 0;
+    for (int n = 0; n < 30 * 20 && dx < 0; ++n) {
+        normal = ProbeSurface(pImg->GetSurface(), n % 30, n / 30);
+        hover = ProbeSurface(pImg->GetSurface(), 30 + n % 30, n / 30);
+        if (!NearColor(normal, hover, 60) && (normal & hover) >> 24 == 0xff) {
+            dx = n % 30;
+            dy = n / 30;
+        }
+    }
+    pImg->Release();
+    ASSERT_GE(dx, 0) << "the frames do not differ";
+    auto* pClose = m_wnd.FindChildByName2<SImageButton>(L"btn_close");
+    const int x = pClose->GetWindowRect().left + dx, y = pClose->GetWindowRect().top + dy;
+    for (bool bAnimations : {true, false}) {
+        SCOPED_TRACE(bAnimations ? "animations on" : "reduced motion");
+        SDesktopSettings settings;
+        settings.bAnimations = bAnimations;
+        CDesktopSettingsScope scope(settings);
+        m_pOff->MouseLeave();
+        ASSERT_TRUE(RunLoopUntil([&] { return !pClose->IsFading(); }, 2000));
+        EXPECT_TRUE(NearColor(ProbePixel(m_wnd, x, y), normal, 12));
+        m_pOff->MouseMove(x, y);
+        // The paint that sees the change starts from the old frame.
+        EXPECT_TRUE(NearColor(ProbePixel(m_wnd, x, y), bAnimations ? normal : hover, 12));
+        EXPECT_EQ(pClose->IsFading(), bAnimations);
+        const int64_t nHalfway = pClose->GetFadeStartUs() + SImageButton::kFadeMs * 500;
+        EXPECT_NEAR(pClose->FadeAlphaAt(nHalfway), bAnimations ? 127 : 255, 1);
+        ASSERT_TRUE(RunLoopUntil([&] { return !pClose->IsFading(); }, 2000));
+        EXPECT_TRUE(NearColor(ProbePixel(m_wnd, x, y), hover, 12));
+    }
+    m_pOff->MouseLeave();
 }

@@ -2,7 +2,6 @@
 // where it is drawn, how much of it there is, and how it stands out.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <set>
 #include <string>
 #include <vector>
@@ -16,30 +15,6 @@
 using namespace SOUI;
 
 namespace {
-
-// A premultiplied ARGB pixel as the eye sees it over a white desktop.
-uint32_t OverWhite(uint32_t argb) {
-    uint32_t a = argb >> 24;
-    uint32_t r = ((argb >> 16) & 0xff) + 255 - a;
-    uint32_t g = ((argb >> 8) & 0xff) + 255 - a;
-    uint32_t b = (argb & 0xff) + 255 - a;
-    return (r << 16) | (g << 8) | b;
-}
-
-// WCAG relative luminance and contrast ratio.
-double Luminance(uint32_t rgb) {
-    auto channel = [](uint32_t v) {
-        double c = v / 255.0;
-        return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
-    };
-    return 0.2126 * channel((rgb >> 16) & 0xff) + 0.7152 * channel((rgb >> 8) & 0xff) +
-           0.0722 * channel(rgb & 0xff);
-}
-
-double Contrast(uint32_t a, uint32_t b) {
-    double la = Luminance(a), lb = Luminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
-}
 
 std::vector<uint32_t> Snapshot(SHostWnd& wnd) {
     cairo_surface_t* pSurface = wnd.GetOffscreen()->GetSurface();
@@ -56,8 +31,8 @@ std::vector<uint32_t> Snapshot(SHostWnd& wnd) {
     return pixels;
 }
 
-TEST(SFocusRing, EveryFocusableControlGetsOneRingOutsideItWithEnoughContrast) {
-    ASSERT_NE(ToolkitEnv().GetApp(), nullptr);
+// Tabs through every layout in both languages and measures each ring.
+void CheckEveryFocusRing() {
     struct Layout {
         const wchar_t* pszName;
         size_t nFocusable;  // reached by Tab
@@ -119,6 +94,19 @@ TEST(SFocusRing, EveryFocusableControlGetsOneRingOutsideItWithEnoughContrast) {
         }
     }
     ToolkitEnv().SetLanguage(PreviewLang::Chinese);
+}
+
+TEST(SFocusRing, EveryFocusableControlGetsOneRingOutsideItWithEnoughContrast) {
+    ASSERT_NE(ToolkitEnv().GetApp(), nullptr);
+    CheckEveryFocusRing();
+}
+
+TEST(SFocusRing, TheRingKeepsItsContrastInTheHighContrastVariant) {
+    ASSERT_NE(ToolkitEnv().GetApp(), nullptr);
+    SDesktopSettings settings;
+    settings.bHighContrast = true;
+    CDesktopSettingsScope scope(settings);
+    CheckEveryFocusRing();
 }
 
 }  // namespace

@@ -71,14 +71,18 @@ TEST_F(HostWnd, TextsTranslateInTheWindowsContext) {
     EXPECT_EQ(pTitle->GetWindowText(), L"提示");
     EXPECT_EQ(wndMain.TranslateText(L"title"), L"Tovadoc安装程序");
     EXPECT_EQ(wndMsg.GetOffscreen()->GetTitle(), L"提示");  // the layout's "布局" is a key
-    // Window kinds and icons reach the backend: 32 pixels large, 16 small.
+    // Window kinds and icons reach the backend: the icon's whole set,
+    // largest first, the layout's 32 and 16 pixels among them.
     const HostWindowParams& params = wndMsg.GetOffscreen()->GetParams();
     EXPECT_TRUE(params.bToolWindow);
     EXPECT_TRUE(params.bDialog);
     EXPECT_TRUE(params.bTranslucent);
-    ASSERT_EQ(params.icons.size(), 2u);
-    EXPECT_EQ(cairo_image_surface_get_width(params.icons[0]), 32);
-    EXPECT_EQ(cairo_image_surface_get_width(params.icons[1]), 16);
+    std::vector<int> sizes;
+    for (cairo_surface_t* pIcon : params.icons) {
+        sizes.push_back(cairo_image_surface_get_width(pIcon));
+        EXPECT_EQ(cairo_image_surface_get_height(pIcon), sizes.back());
+    }
+    EXPECT_EQ(sizes, (std::vector<int>{256, 64, 48, 32, 24, 16}));
     EXPECT_FALSE(wndMain.GetOffscreen()->GetParams().bToolWindow);
 
     ASSERT_TRUE(ToolkitEnv().SetLanguage(PreviewLang::English));

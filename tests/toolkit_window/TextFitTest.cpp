@@ -3,6 +3,7 @@
 // renderer measures and painted with no clip to see where glyphs land.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "ToolkitTestEnv.h"
 #include "platform/TextConvert.h"
 #include "toolkit/control/STabCtrl.h"
+#include "toolkit/core/SDesktopSettings.h"
 #include "toolkit/core/SObjectImpl.h"
 #include "toolkit/res/SApplication.h"
 #include "toolkit/window/COffscreenBackend.h"
@@ -215,8 +217,10 @@ void ForEachWindow(SWindow* pWnd, const std::function<void(SWindow*)>& fn) {
 
 // The text of pWnd, as fitted now: measured again by the renderer it fits
 // the text rectangle whole, and painted without clips no glyph pixel lands
-// outside it. Leaves the text invisible (transparent) afterwards.
-void ExpectTextFits(SHostWnd& wnd, SWindow* pWnd, const std::string& strWhere) {
+// outside it. Leaves the text invisible (transparent) afterwards. Returns
+// its contrast as painted: the colour of its most solid glyph pixel
+// against the lowest-contrast background under any of its glyph pixels.
+double ExpectTextFits(SHostWnd& wnd, SWindow* pWnd, const std::string& strWhere) {
     const std::wstring strText = pWnd->GetWindowText();
     const CRect rcText = pWnd->GetTextRect();
     const std::string strTrace = strWhere + " [" + WideToAnsi(strText) + "]";
@@ -231,18 +235,34 @@ void ExpectTextFits(SHostWnd& wnd, SWindow* pWnd, const std::string& strWhere) {
     std::vector<uint32_t> with = PaintUnclipped(wnd);
     pWnd->SetAttribute(L"colorText", L"#00000000");
     std::vector<uint32_t> without = PaintUnclipped(wnd);
-    ASSERT_EQ(with.size(), without.size());
+    EXPECT_EQ(with.size(), without.size());
+    if (with.size() != without.size()) {
+        return 0;
+    }
     const int nWidth = wnd.GetWindowRect().Width();
     int nInside = 0, nOutside = 0;
+    std::vector<size_t> glyphs;
+    size_t nSolid = 0;
+    double dSolid = 0;
     for (size_t i = 0; i < with.size(); ++i) {
         if (with[i] == without[i]) {
             continue;
         }
         CPoint pt(static_cast<int>(i) % nWidth, static_cast<int>(i) / nWidth);
         (rcText.PtInRect(pt) ? nInside : nOutside)++;
+        glyphs.push_back(i);
+        if (double d = Contrast(OverWhite(with[i]), OverWhite(without[i])); d > dSolid) {
+            dSolid = d;
+            nSolid = i;
+        }
     }
     EXPECT_GT(nInside, 0) << strTrace << " drew nothing";
     EXPECT_EQ(nOutside, 0) << strTrace << " has glyph pixels outside its control";
+    double dContrast = glyphs.empty() ? 0 : 21;
+    for (size_t i : glyphs) {
+        dContrast = std::min(dContrast, Contrast(OverWhite(with[nSolid]), OverWhite(without[i])));
+    }
+    return dContrast;
 }
 
 struct Layout {
@@ -251,8 +271,9 @@ struct Layout {
     std::vector<std::pair<const wchar_t*, std::vector<const wchar_t*>>> dynamic;
 };
 
-TEST(STextFitter, EveryLayoutTextFitsItsControlInBothLanguages) {
-    ASSERT_NE(ToolkitEnv().GetApp(), nullptr);
+// Every text of every layout in both languages is whole inside its
+// control; adds the lowest contrast of each text as painted, by where.
+void CheckEveryLayoutText(std::vector<std::pair<std::string, double>>& contrasts) {
     const Layout layouts[] = {
         {L"LAYOUT:XML_MAINWND",
          {{L"txt_gif", {L"high_quality_pdf2word", L"24hours_online", L"professional_team"}},
@@ -320,13 +341,52 @@ TEST(STextFitter, EveryLayoutTextFitsItsControlInBothLanguages) {
                 if (!pWnd->IsVisible(true)) {
                     continue;
                 }
-                ExpectTextFits(wnd, pWnd,
-                               strLang + WideToAnsi(layout.pszName) + " " + WideToAnsi(strName));
+                const std::string strWhere = strLang + WideToAnsi(layout.pszName) + " " +
+                                             WideToAnsi(strName) + " [" +
+                                             WideToAnsi(pWnd->GetWindowText()) + "]";
+                contrasts.emplace_back(strWhere, ExpectTextFits(wnd, pWnd, strWhere));
             }
             EXPECT_FALSE(checks.empty()) << WideToAnsi(layout.pszName);
         }
     }
     ToolkitEnv().SetLanguage(PreviewLang::Chinese);
+}
+
+TEST(STextFitter, EveryLayoutTextFitsItsControlInBothLanguages) {
+    ASSERT_NE(ToolkitEnv().GetApp(), nullptr);
+    std::vector<std::pair<std::string, double>> contrasts;
+    CheckEveryLayoutText(contrasts);
+}
+
+TEST(STextFitter, EveryLayoutTextStaysWholeAndReadableUnderTheDesktopsSettings) {
+    ASSERT_NE(ToolkitEnv().GetApp(), nullptr);
+    struct Row {
+        const char* pszWhat;
+        double dTextScale;
+        bool bHighContrast;
+        double dMinContrast;  // 0: the design's colours, whatever they give
+    };
+    const Row rows[] = {
+        {"large text 1.25x", 1.25, false, 0},
+        {"large text 1.5x", 1.5, false, 0},
+        {"high contrast", 1.0, true, 7.0},
+        {"high contrast, large text 1.5x", 1.5, true, 7.0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.pszWhat);
+        SDesktopSettings settings;
+        settings.dTextScale = row.dTextScale;
+        settings.bHighContrast = row.bHighContrast;
+        CDesktopSettingsScope scope(settings);
+        std::vector<std::pair<std::string, double>> contrasts;
+        CheckEveryLayoutText(contrasts);
+        double dLowest = 21;
+        for (const auto& [strWhere, dContrast] : contrasts) {
+            EXPECT_GE(dContrast, row.dMinContrast) << strWhere;
+            dLowest = std::min(dLowest, dContrast);
+        }
+        std::printf("%s: lowest text contrast %.2f:1\n", row.pszWhat, dLowest);
+    }
 }
 
 TEST(STextFitter, ATextCutToFitOffersItselfAsToolTip) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 #include "toolkit/window/COffscreenBackend.h"
@@ -37,4 +39,29 @@ bool NearColor(uint32_t a, uint32_t b, int nTolerance) {
         }
     }
     return true;
+}
+
+uint32_t OverWhite(uint32_t argb) {
+    uint32_t a = argb >> 24;
+    uint32_t r = ((argb >> 16) & 0xff) + 255 - a;
+    uint32_t g = ((argb >> 8) & 0xff) + 255 - a;
+    uint32_t b = (argb & 0xff) + 255 - a;
+    return (r << 16) | (g << 8) | b;
+}
+
+namespace {
+// WCAG relative luminance.
+double Luminance(uint32_t rgb) {
+    auto channel = [](uint32_t v) {
+        double c = v / 255.0;
+        return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel((rgb >> 16) & 0xff) + 0.7152 * channel((rgb >> 8) & 0xff) +
+           0.0722 * channel(rgb & 0xff);
+}
+}  // namespace
+
+double Contrast(uint32_t a, uint32_t b) {
+    double la = Luminance(a), lb = Luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }

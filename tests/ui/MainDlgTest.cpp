@@ -240,6 +240,51 @@ TEST_F(MainDlg, BrowsedFolderFillsTheFieldAndIsInstalledTo) {
     EXPECT_TRUE(std::filesystem::is_directory(gbk / "Tovadoc"));
 }
 
+TEST_F(MainDlg, TheChooserOpensAtTheFieldsNearestExistingFolder) {
+    CTestMainDlg& dlg = *m_pDlg;
+    std::filesystem::create_directories(m_tmp / "Apps");
+    const std::string strCwd = std::filesystem::current_path().string();
+    struct Row {
+        std::string strField;
+        std::string strOpensAt;
+    };
+    const Row rows[] = {
+        {(m_tmp / "Apps").string(), (m_tmp / "Apps").string()},
+        {(m_tmp / "Apps" / "Tovadoc").string(), (m_tmp / "Apps").string()},
+        {(m_tmp / "No" / "Such" / "Tovadoc").string(), m_tmp.path().string()},
+        {(m_tmp / "Apps").string() + "//", (m_tmp / "Apps").string()},
+        {"/no-such-top-folder/Tovadoc", "/"},
+        {"no-such-relative/Tovadoc", strCwd},
+    };
+    for (const Row& row : rows) {
+        std::wstring strOpenedAt = L"(not asked)";
+        dlg.SetFolderPicker([&](const std::wstring&, std::wstring& strFolder) {
+            strOpenedAt = strFolder;
+            return false;
+        });
+        ASSERT_TRUE(TypeInto(dlg, L"edit_path", AnsiToWide(row.strField)));
+        ASSERT_TRUE(ClickControl(dlg, L"btn_open"));
+        EXPECT_EQ(strOpenedAt, AnsiToWide(row.strOpensAt)) << row.strField;
+    }
+}
+
+TEST_F(MainDlg, EnterInTheFolderFieldPressesInstall) {
+    CTestMainDlg& dlg = *m_pDlg;
+    ASSERT_TRUE(TypeInto(dlg, L"edit_path", Wide(m_tmp.path())));
+    SWindow* pField = dlg.FindChildByName(L"edit_path");
+    // Not while the agreement is unticked.
+    ASSERT_TRUE(ClickControl(dlg, L"agree"));
+    pField->SetFocus();
+    dlg.OnBackendKeyDown(kHostKeyKpEnter, 0);
+    EXPECT_EQ(CurSel(dlg), 0);
+    ASSERT_TRUE(ClickControl(dlg, L"agree"));
+    pField->SetFocus();
+    dlg.OnBackendKeyDown(kHostKeyReturn, 0);
+    EXPECT_EQ(CurSel(dlg), 1);
+    EXPECT_EQ(dlg.GetInstallDir(), Wide(m_tmp / "Tovadoc"));
+    EXPECT_TRUE(dlg.GetInstallMgr()->HasInstallThread());
+}
+
 TEST_F(MainDlg, LicenceLinkOpensTheLicenceOverTheWindow) {
     CMainDlg& dlg = *m_pDlg;
     bool bShown = false;

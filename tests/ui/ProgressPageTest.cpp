@@ -74,6 +74,7 @@ TEST_F(ProgressPage, SuccessfulRunCountsUpToTheLastPage) {
     StartInstall();
     std::vector<int> vecShown;
     bool bPageBeforeFull = false;
+    bool bFullInView = false;
     ASSERT_TRUE(RunLoopUntil(
         [&] {
             int nShown = m_pDlg->GetShownPercent();
@@ -81,10 +82,13 @@ TEST_F(ProgressPage, SuccessfulRunCountsUpToTheLastPage) {
                 vecShown.push_back(nShown);
             }
             bPageBeforeFull = bPageBeforeFull || (CurSel() == 2 && nShown < 100);
+            bFullInView = bFullInView || (CurSel() == 1 && nShown == 100);
             return CurSel() == 2;
         },
         30000));
     EXPECT_FALSE(bPageBeforeFull);
+    EXPECT_TRUE(bFullInView) << "the full bar stays in view a moment";
+    EXPECT_FALSE(STimerManager::HasTimer(m_pDlg.get(), CMainDlg::TIMER_FINISHED));
     for (size_t i = 1; i < vecShown.size(); ++i) {
         EXPECT_GT(vecShown[i], vecShown[i - 1]) << "the bar never goes back";
     }

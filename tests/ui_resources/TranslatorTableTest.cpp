@@ -46,6 +46,8 @@ const Message kMessages[] = {
     {"dlg_main", "close", "关闭", "Close"},
     {"dlg_main", "browse", "选择安装位置", "Choose the install folder"},
     {"dlg_main", "install_folder", "安装位置", "Install folder"},
+    {"dlg_main", "install_progress", "安装进度", "Installation progress"},
+    {"dlg_main", "next_picture", "下一张图片", "Next picture"},
     {"install_tip", "dir_error", "当前安装路径无法创建,请重新指定!",
      "The install directory is invalid. Please reassign it!"},
     {"install_tip", "open_dir", "从下面选文件夹目录:", "Select Folder directory:"},

@@ -169,6 +169,11 @@ public:
     // Whether the window takes input (false while a modal child runs).
     virtual void SetSensitive(bool bSensitive) = 0;
     virtual bool IsSensitive() const = 0;
+
+    // Tells assistive technology now what changed since it was last told
+    // (changes are otherwise gathered for a moment), so that a value a
+    // control reaches is heard before the control leaves the screen.
+    virtual void FlushAccessible() {}
 };
 
 using HostBackendFactory = std::function<std::unique_ptr<IHostBackend>()>;

@@ -2,6 +2,7 @@
 
 #include <pango/pangocairo.h>
 
+#include "toolkit/core/SDesktopSettings.h"
 #include "toolkit/core/SLog.h"
 #include "toolkit/render/SStrUtil.h"
 #include "toolkit/skin/SSkinScrollbar.h"
@@ -9,9 +10,9 @@
 namespace SOUI {
 
 namespace {
-// Half-points to pixels at 96 dpi.
+// Half-points to pixels at 96 dots per inch, times the desktop's text scale.
 int HalfPointsToPixels(int nHalfPoints) {
-    return (nHalfPoints * 96 + 72) / 144;
+    return SDesktopSettings::ScaleFontSize((nHalfPoints * 96 + 72) / 144);
 }
 }  // namespace
 

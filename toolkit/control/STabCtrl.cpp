@@ -69,6 +69,11 @@ bool STabCtrl::SetCurSel(int nIndex) {
     ISwndContainer* pContainer = GetContainer();
     SWindow* pFocus = pContainer ? pContainer->GetFocus() : nullptr;
     bool bFollow = !pFocus || IsWithin(pFocus, GetPage(m_nCurSel));
+    // Controls of the page that goes leave the screen reader's tree: what
+    // they last said (a bar's final value) is heard first.
+    if (IHostBackend* pBackend = pContainer ? pContainer->GetBackend() : nullptr) {
+        pBackend->FlushAccessible();
+    }
     m_nCurSel = nIndex;
     ShowOnly(nIndex);
     if (bFollow && pContainer) {

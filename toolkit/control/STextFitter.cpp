@@ -11,7 +11,7 @@ int STextFitter::FloorSize(int nSize) {
 }
 
 STextFit STextFitter::Fit(const std::wstring& strText, const SFontDesc& font, unsigned uFormat,
-                          CSize szBox, const TextMeasureFn& fnMeasure) {
+                          CSize szBox, const TextMeasureFn& fnMeasure, int nFloorSize) {
     STextFit fit;
     fit.font = font;
     fit.uFormat = uFormat;
@@ -19,7 +19,7 @@ STextFit STextFitter::Fit(const std::wstring& strText, const SFontDesc& font, un
         return fit;
     }
     const bool bWraps = !(uFormat & DT_SINGLELINE) && (uFormat & DT_WORDBREAK);
-    const int nFloor = FloorSize(font.nSize);
+    const int nFloor = nFloorSize > 0 ? std::min(nFloorSize, font.nSize) : FloorSize(font.nSize);
     auto tryAt = [&](int nSize, unsigned uFmt) {
         SFontDesc f = font;
         f.nSize = nSize;

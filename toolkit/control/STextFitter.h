@@ -32,8 +32,10 @@ public:
     // The smallest size a font of nSize pixels is shrunk to: three quarters
     // of it, and not below kMinFontSize (nor above nSize).
     static int FloorSize(int nSize);
+    // nFloorSize: the smallest size to try (0: FloorSize(font.nSize)); a
+    // text drawn larger than laid out passes the floor of its laid-out size.
     static STextFit Fit(const std::wstring& strText, const SFontDesc& font, unsigned uFormat,
-                        CSize szBox, const TextMeasureFn& fnMeasure);
+                        CSize szBox, const TextMeasureFn& fnMeasure, int nFloorSize = 0);
 };
 
 }  // namespace SOUI

@@ -4,6 +4,7 @@
 #include <cwctype>
 
 #include "toolkit/core/EventCmd.h"
+#include "toolkit/core/SDesktopSettings.h"
 #include "toolkit/core/SLog.h"
 #include "toolkit/layout/SAnchorLayout.h"
 
@@ -141,6 +142,17 @@ void SWindow::LogFindFailure(const wchar_t* pszClass, const std::wstring& strNam
 
 bool SWindow::SetAttribute(const std::wstring& strName, const std::wstring& strValue,
                            bool bLoading) {
+    // "hc.X" is the high-contrast variant of X: it wins over X in a layout,
+    // whichever comes first, when the desktop asks for high contrast.
+    const bool bHighContrast = SDesktopSettings::Get().bHighContrast;
+    if (strName.rfind(L"hc.", 0) == 0) {
+        const bool bDone = !bHighContrast || SetAttribute(strName.substr(3), strValue, bLoading);
+        m_attributes[strName] = strValue;
+        return bDone;
+    }
+    if (bLoading && bHighContrast && m_attributes.count(L"hc." + strName)) {
+        return true;
+    }
     m_attributes[strName] = strValue;
     bool bRelayout = false;
     if (strName == L"name") {
@@ -212,6 +224,8 @@ bool SWindow::SetAttribute(const std::wstring& strName, const std::wstring& strV
         m_nFocusable = ParseBool(strValue) ? 1 : 0;
     } else if (strName == L"cursor") {
         m_cursor = strValue == L"hand" ? HostCursor::Hand : HostCursor::Arrow;
+    } else if (strName == L"decorative") {
+        m_bDecorative = ParseBool(strValue);
     } else if (strName == L"text") {
         m_strText = strValue;
         bRelayout = true;
@@ -397,9 +411,15 @@ int SWindow::GetState() const {
 }
 
 SFontDesc SWindow::GetFont() const {
+    SFontDesc font = GetLayoutFont();
+    font.nSize = SDesktopSettings::ScaleFontSize(font.nSize);
+    return font;
+}
+
+SFontDesc SWindow::GetLayoutFont() const {
     SFontDesc base;
     if (m_pParent) {
-        base = m_pParent->GetFont();
+        base = m_pParent->GetLayoutFont();
     } else if (ISwndContainer* pContainer = GetContainer()) {
         base = pContainer->GetDefaultFont();
     }
@@ -481,11 +501,14 @@ const STextFit& SWindow::FitText(const std::wstring& strText, CSize szBox) const
         return cache.fit;
     }
     ISwndContainer* pContainer = GetContainer();
+    // Larger text gives way first: a text never shrinks below the floor of
+    // its laid-out size, whatever the desktop's text scale.
     cache.fit = STextFitter::Fit(
         strText, font, m_uTextFormat, szBox,
         [pContainer](const std::wstring& str, const SFontDesc& f, unsigned uFmt, int nMax) {
             return pContainer ? pContainer->MeasureText(str, f, uFmt, nMax) : CSize();
-        });
+        },
+        STextFitter::FloorSize(GetLayoutFont().nSize));
     cache.strText = strText;
     cache.szBox = szBox;
     cache.font = font;
@@ -520,6 +543,17 @@ std::wstring SWindow::GetToolTipText() const {
 
 std::wstring SWindow::GetAccName() const {
     std::wstring strName = GetWindowText();
+    if (std::wstring strLabel = GetAttribute(L"labelBy"); strName.empty() && !strLabel.empty()) {
+        // The window that labels this one: searched from the root, so any
+        // window of the same host may serve.
+        const SWindow* pRoot = this;
+        while (pRoot->m_pParent) {
+            pRoot = pRoot->m_pParent;
+        }
+        if (const SWindow* pLabel = pRoot->FindChildByName(strLabel)) {
+            strName = pLabel->GetWindowText();
+        }
+    }
     if (strName.empty()) {
         std::wstring strTip = GetAttribute(L"tip");
         ISwndContainer* pContainer = GetContainer();

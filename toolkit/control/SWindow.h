@@ -149,10 +149,13 @@ public:
     virtual std::wstring GetToolTipText() const;
 
     // Accessibility: what the window is to a screen reader (Ignored: nothing;
-    // its children still count), the name it is announced by (its text,
-    // else its tool tip), the text it holds, its value and range, and its
-    // default action (a click; false when it has none).
+    // its children still count; `decorative="1"` makes any window Ignored),
+    // the name it is announced by (its text, else the text of the window
+    // its `labelBy` attribute names, else its tool tip), the text it holds,
+    // its value and range, and its default action (a click; false when it
+    // has none).
     virtual HostAccRole GetAccRole() const { return HostAccRole::Ignored; }
+    bool IsDecorative() const { return m_bDecorative; }
     virtual std::wstring GetAccName() const;
     virtual std::wstring GetAccText() const { return GetWindowText(); }
     virtual bool GetAccValue(double& /*dValue*/, double& /*dMin*/, double& /*dMax*/) const {
@@ -162,8 +165,10 @@ public:
     // Unique for the process's life, unlike the window's address.
     uintptr_t GetAccId() const { return m_nAccId; }
 
-    // The font, colour and alignment the window's text is drawn with.
+    // The font, colour and alignment the window's text is drawn with; the
+    // font under the desktop's text scale (GetLayoutFont: as laid out).
     SFontDesc GetFont() const;
+    SFontDesc GetLayoutFont() const;
     SColor GetTextColor() const;
     unsigned GetTextFormat() const { return m_uTextFormat; }
 
@@ -204,6 +209,7 @@ protected:
     bool m_bDisabled = false;
     int m_nFocusable = -1;  // -1: the class decides (clickable windows are)
     bool m_bChecked = false;
+    bool m_bDecorative = false;
     bool m_bHover = false;
     bool m_bPushed = false;
     HostCursor m_cursor = HostCursor::Arrow;

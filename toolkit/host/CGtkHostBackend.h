@@ -36,6 +36,10 @@ public:
     bool IsMinimized() const override { return m_window.GetState() == StateMinimized; }
 
     void Invalidate(const HostRect& rc) override;
+    void FlushAccessible() override {
+        if (m_pAccess)
+            m_pAccess->Refresh();
+    }
     void Update() override;
     void SetCursor(HostCursor cursor) override;
     void BeginMove(int nButton, int x, int y) override;

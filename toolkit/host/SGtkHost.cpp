@@ -7,6 +7,7 @@
 
 #include "toolkit/core/SLog.h"
 #include "toolkit/host/CGtkHostBackend.h"
+#include "toolkit/host/SGtkDesktopSettings.h"
 
 namespace SOUI {
 
@@ -33,6 +34,13 @@ bool InstallGtkHost() {
                      pszX11 && *pszX11 ? pszX11 : pszWayland);
         return false;
     }
+    // Windows made from now on follow the desktop's text size, contrast
+    // and motion, as native GTK programs do.
+    SDesktopSettings settings = SGtkDesktopSettings::Read(nullptr, std::getenv("GTK_THEME"));
+    SDesktopSettings::Set(settings);
+    SLogA("SGtkHost::InstallGtkHost text scale %.2f, high contrast %d, animations %d",
+              SDesktopSettings::Get().dTextScale, settings.bHighContrast ? 1 : 0,
+              settings.bAnimations ? 1 : 0);
     UseGtkHostBackend();
     g_bGtkHostInstalled = true;
     return true;

@@ -3,6 +3,7 @@
 #include <glib.h>
 
 #include <algorithm>
+#include <cwchar>
 #include <functional>
 
 #include "toolkit/control/SEdit.h"
@@ -152,6 +153,26 @@ bool SHostWnd::InitFromXml(pugi::xml_node xmlSoui) {
     return true;
 }
 
+namespace {
+// The pixel sizes an icon group (.ico) holds, from its directory: a 6-byte
+// header, then 16 bytes per image whose first byte is the width (0: 256).
+std::vector<int> IconGroupSizes(const std::vector<char>& buf) {
+    std::vector<int> sizes;
+    const auto* p = reinterpret_cast<const unsigned char*>(buf.data());
+    if (buf.size() < 6 || p[0] != 0 || p[1] != 0 || p[2] != 1 || p[3] != 0) {
+        return sizes;
+    }
+    const size_t nCount = p[4] | (p[5] << 8);
+    for (size_t i = 0; i < nCount && 6 + 16 * (i + 1) <= buf.size(); ++i) {
+        const int nSize = p[6 + 16 * i] ? p[6 + 16 * i] : 256;
+        if (std::find(sizes.begin(), sizes.end(), nSize) == sizes.end()) {
+            sizes.push_back(nSize);
+        }
+    }
+    return sizes;
+}
+}  // namespace
+
 void SHostWnd::LoadIcons(pugi::xml_node xmlSoui) {
     ReleaseIcons();
     m_params.icons.clear();
@@ -160,18 +181,38 @@ void SHostWnd::LoadIcons(pugi::xml_node xmlSoui) {
     if (!pFactory) {
         return;
     }
+    // Docks and task switchers pick the size they draw at: every image of
+    // the icon's group goes to the window, besides the two the layout names.
+    std::vector<std::pair<int, std::wstring>> wanted;  // size, "GROUP_size"
     for (const char* pszAttr : {"bigIcon", "smallIcon"}) {
         std::wstring strRef = Utf8ToWide(xmlSoui.attribute(pszAttr).value());
         size_t nColon = strRef.find(L':');
         if (strRef.empty() || nColon == std::wstring::npos) {
             continue;
         }
-        std::wstring strName = strRef.substr(0, nColon) + L"_" + strRef.substr(nColon + 1);
+        const std::wstring strGroup = strRef.substr(0, nColon);
+        std::vector<int> sizes;
+        std::vector<char> group;
+        if (pApp->GetRawBuffer(L"ICON", strGroup, group)) {
+            sizes = IconGroupSizes(group);
+        }
+        sizes.push_back(std::wcstol(strRef.c_str() + nColon + 1, nullptr, 10));
+        for (int nSize : sizes) {
+            std::wstring strName = strGroup + L"_" + std::to_wstring(nSize);
+            if (std::find_if(wanted.begin(), wanted.end(),
+                             [&](const auto& w) { return w.second == strName; }) == wanted.end()) {
+                wanted.emplace_back(nSize, strName);
+            }
+        }
+    }
+    std::stable_sort(wanted.begin(), wanted.end(),
+                     [](const auto& a, const auto& b) { return a.first > b.first; });
+    for (const auto& [nSize, strName] : wanted) {
         std::vector<char> buf;
         IBitmapS* pBmp = nullptr;
         if (!pApp->GetRawBuffer(L"ICON", strName, buf) ||
             !pFactory->CreateBitmapFromMemory(buf.data(), buf.size(), &pBmp)) {
-            SLog(L"SHostWnd::LoadIcons no icon [%s]", strRef.c_str());
+            SLog(L"SHostWnd::LoadIcons no icon [%s]", strName.c_str());
             continue;
         }
         m_icons.push_back(pBmp);
@@ -616,8 +657,10 @@ void SHostWnd::OnBackendAccessibleNodes(std::vector<HostAccNode>& nodes) {
     nodes.clear();
     SWindow* pDefault = GetDefaultButton();
     ForEachWindow(this, [&](SWindow* p) {
-        HostAccRole eRole = p == this ? HostAccRole::Ignored : p->GetAccRole();
-        if (eRole == HostAccRole::Ignored) {
+        HostAccRole eRole = p == this || p->IsDecorative() ? HostAccRole::Ignored : p->GetAccRole();
+        // What is not on screen is not in the tree: a screen reader would
+        // otherwise read controls the user can never reach.
+        if (eRole == HostAccRole::Ignored || !p->IsVisible(true)) {
             return;
         }
         HostAccNode node;

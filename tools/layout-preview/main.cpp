@@ -2,15 +2,18 @@
 // real window until that is closed, or lists where its named windows are
 // (scripts that click on the real window use it):
 //   layout-preview LAYOUT:XML_MAINWND [--page N] [--lang zh|en|none] [--scale 1|2|3]
-//                  (-o FILE.png | --show | --rects)
+//                  [--text-scale X] [--high-contrast] (-o FILE.png | --show | --rects)
 // --scale draws the PNG as a screen of that scale would (GDK_SCALE): the
-// window's size times the scale in pixels.
+// window's size times the scale in pixels. --text-scale and --high-contrast
+// stand for the desktop's large-text and high-contrast settings.
 #include <clocale>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
 #include "toolkit/control/STabCtrl.h"
+#include "toolkit/core/SDesktopSettings.h"
 #include "toolkit/host/SGtkHost.h"
 #include "toolkit/res/SApplication.h"
 #include "toolkit/window/COffscreenBackend.h"
@@ -21,7 +24,8 @@ namespace {
 int Usage() {
     std::fprintf(stderr,
                  "usage: layout-preview LAYOUT:NAME [--page N] [--lang zh|en|none] "
-                 "[--scale 1|2|3] (-o FILE.png | --show | --rects)\n");
+                 "[--scale 1|2|3] [--text-scale X] [--high-contrast] "
+                 "(-o FILE.png | --show | --rects)\n");
     return 2;
 }
 
@@ -96,6 +100,8 @@ int main(int argc, char** argv) {
     bool bRects = false;
     int nPage = -1;
     int nScale = 1;
+    double dTextScale = 0;  // 0: as the desktop says (off-screen: 1)
+    bool bHighContrast = false;
     PreviewLang lang = PreviewLang::Chinese;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--page") && i + 1 < argc) {
@@ -121,6 +127,15 @@ int main(int argc, char** argv) {
                 return Usage();
             }
             nScale = strScale[0] - '0';
+        } else if (!std::strcmp(argv[i], "--text-scale") && i + 1 < argc) {
+            char* pEnd = nullptr;
+            dTextScale = std::strtod(argv[++i], &pEnd);
+            if (*pEnd || !(dTextScale >= SOUI::SDesktopSettings::kMinTextScale &&
+                           dTextScale <= SOUI::SDesktopSettings::kMaxTextScale)) {
+                return Usage();
+            }
+        } else if (!std::strcmp(argv[i], "--high-contrast")) {
+            bHighContrast = true;
         } else if (!std::strcmp(argv[i], "-o") && i + 1 < argc) {
             pszOut = argv[++i];
         } else if (!std::strcmp(argv[i], "--show")) {
@@ -140,6 +155,12 @@ int main(int argc, char** argv) {
     if (bShow && !SOUI::InstallGtkHost()) {
         return 1;
     }
+    SOUI::SDesktopSettings settings = SOUI::SDesktopSettings::Get();
+    if (dTextScale > 0) {
+        settings.dTextScale = dTextScale;
+    }
+    settings.bHighContrast = settings.bHighContrast || bHighContrast;
+    SOUI::SDesktopSettings::Set(settings);
     CPreviewEnv env;
     if (!env.Init(lang)) {
         std::fprintf(stderr, "layout-preview: the toolkit could not be set up\n");
