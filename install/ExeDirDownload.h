@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <vector>
 
 #include "http/CurlResult.h"
 
@@ -13,10 +14,15 @@ class CInstallMgr;
 // progress events from nStartPercent to nEndPercent with strTip. The
 // settings give the retries and the proxy; strSha256 (the settings' pin,
 // empty for none) must match, or the file is not kept. Stops when the
-// manager is cancelled.
+// manager is cancelled. strUrl may name several addresses separated by
+// blanks: each is tried, with its retries, until one gives the file.
 CurlResult DownloadIntoExeDir(CInstallMgr& mgr, const std::wstring& strUrl,
                               const std::wstring& strFileName, int nStartPercent, int nEndPercent,
                               const std::wstring& strTip, const std::wstring& strSha256);
+
+// The blank-separated addresses of one address setting, in order; an empty
+// setting gives one empty address.
+std::vector<std::wstring> SplitMirrorList(const std::wstring& strUrls);
 
 // The download failed because its bytes, or its pin, could not be trusted.
 bool IsVerificationFailure(const CurlResult& result);
@@ -33,6 +39,7 @@ enum class ExistingFile {
     Matches,     // there, and its SHA-256 is the pin
     Removed,     // it did not match, so it was deleted
     Unverified,  // there, but the pin is unusable or the file unreadable: not used
+    NotRegular,  // pinned, but a pipe, device, socket or folder: not used, never opened
 };
 // Hashing stops (Unverified) once pCancel is set.
 ExistingFile CheckExistingFile(const std::wstring& strPath, const std::wstring& strSha256,
