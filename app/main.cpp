@@ -85,11 +85,12 @@ gboolean CloseOnSignal(gpointer pMainDlg) {
 }
 
 // Two installers started from one folder would download into the same
-// files: the second says so and ends. A folder where no lock file can be
-// made (read-only) is not shared that way, so the run goes on there.
+// files: the second says so and ends. The folder itself is locked, so no
+// file planted in it can defeat the lock; where no lock can be taken at all
+// the run goes on.
 bool TakeFolderLock(CFileLock& lock) {
-    const std::string strPath = WideToAnsi(GetExeDirectory()) + "/TovadocInstaller.lock";
-    if (lock.TryLock(strPath) != CFileLock::Result::Busy) {
+    const std::string strPath = WideToAnsi(GetExeDirectory());
+    if (lock.TryLockFolder(strPath) != CFileLock::Result::Busy) {
         return true;
     }
     WriteLogA("main: another installation is running from this folder [%s]\n", strPath.c_str());

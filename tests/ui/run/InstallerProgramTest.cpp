@@ -228,16 +228,18 @@ TEST_F(TovadocInstaller, ASecondInstallerInTheSameFolderSaysSoAndDoesNotStart) {
     if (!getenv("DISPLAY")) {
         GTEST_SKIP() << "no X display (scripts/test.sh starts Xvfb)";
     }
-    const std::string strLock = (m_dir / "TovadocInstaller.lock").string();
+    const std::string strLock = m_dir.string();
+    // A file planted where older installers kept their lock changes nothing.
+    ASSERT_EQ(0, symlink("/nonexistent", (m_dir / "TovadocInstaller.lock").c_str()));
     // A running installer holds its folder: nobody else gets the lock.
     ASSERT_TRUE(Start());
     ASSERT_FALSE(FindWindow().empty()) << testsupport::ReadFile(m_log);
     CFileLock other;
-    EXPECT_EQ(other.TryLock(strLock), CFileLock::Result::Busy);
+    EXPECT_EQ(other.TryLockFolder(strLock), CFileLock::Result::Busy);
     kill(m_pid, SIGKILL);
     EXPECT_NE(WaitExit(30), -1);
     // ... until it dies, however it dies.
-    ASSERT_EQ(other.TryLock(strLock), CFileLock::Result::Locked);
+    ASSERT_EQ(other.TryLockFolder(strLock), CFileLock::Result::Locked);
 
     // With the folder held, a new installer shows its message box instead of
     // the main window, and ends when the box is closed.
