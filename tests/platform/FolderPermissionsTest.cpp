@@ -1,6 +1,7 @@
 #include <acl/libacl.h>
 #include <grp.h>
 #include <gtest/gtest.h>
+#include <pwd.h>
 #include <sys/acl.h>
 #include <sys/stat.h>
 
@@ -92,6 +93,35 @@ TEST_F(FolderPermissions, MergesIntoExistingEntriesAndKeepsTheOthers) {
     // A second grant changes nothing more and adds no second entry.
     ASSERT_TRUE(GrantFolderAccess(dir.wstring(), L"Users"));
     EXPECT_EQ(AclText(dir, ACL_TYPE_ACCESS), strAccess);
+}
+
+// The wider mask the group needs gives no other entry more than it had,
+// and a folder without an inherited list gets a minimal one.
+TEST_F(FolderPermissions, OtherEntriesKeepTheirRightsAndAreNotInherited) {
+    if (!getpwnam("nobody") || !getgrnam("nogroup"))
+        GTEST_SKIP() << "this system has no user nobody or group nogroup";
+    auto dir = m_tmp / "narrow";
+    std::filesystem::create_directory(dir);
+    ASSERT_TRUE(
+        SetAclText(dir, ACL_TYPE_ACCESS, "u::rwx,g::rwx,o::---,u:nobody:rwx,g:nogroup:rw-,m::r--"));
+    ASSERT_TRUE(GrantFolderAccess(dir.wstring(), L"Users"));
+    struct Case {
+        acl_type_t type;
+        const char* szLine;
+        bool bPresent;
+    } cases[] = {
+        {ACL_TYPE_ACCESS, "user:nobody:r--", true},  {ACL_TYPE_ACCESS, "group:nogroup:r--", true},
+        {ACL_TYPE_ACCESS, "group::r--", true},       {ACL_TYPE_ACCESS, "group:users:rwx", true},
+        {ACL_TYPE_ACCESS, "mask::rwx", true},        {ACL_TYPE_DEFAULT, "user::rwx", true},
+        {ACL_TYPE_DEFAULT, "group::r--", true},      {ACL_TYPE_DEFAULT, "other::---", true},
+        {ACL_TYPE_DEFAULT, "group:users:rwx", true}, {ACL_TYPE_DEFAULT, "mask::rwx", true},
+        {ACL_TYPE_DEFAULT, "user:nobody:", false},   {ACL_TYPE_DEFAULT, "group:nogroup:", false},
+    };
+    for (const Case& c : cases) {
+        const std::string strText = AclText(dir, c.type);
+        EXPECT_EQ(c.bPresent, strText.find(c.szLine) != std::string::npos) << c.szLine << "\n"
+                                                                           << strText;
+    }
 }
 
 TEST_F(FolderPermissions, FileGetsTheAccessEntryOnly) {
