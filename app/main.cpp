@@ -21,6 +21,7 @@
 #include "toolkit/host/SGtkHost.h"
 #include "toolkit/res/SApplication.h"
 #include "toolkit/res/SResProviderModule.h"
+#include "ui/CFolderPicker.h"
 #include "ui/CMainDlg.h"
 #include "ui/CMsgBoxDlg.h"
 #include "ui/UiText.h"
@@ -80,6 +81,17 @@ IResProvider* CreateOwnResources() {
 // close button does, from the main loop, so the usual teardown runs.
 gboolean CloseOnSignal(gpointer pMainDlg) {
     WriteLogA("main: asked to end by a signal; closing\n");
+    // The folder chooser's loop runs inside a handler of the window: the
+    // chooser goes first, and the window only once that handler is done.
+    if (EndFolderPicker()) {
+        g_idle_add(
+            [](gpointer p) -> gboolean {
+                static_cast<CMainDlg*>(p)->SendMessage(WM_CLOSE);
+                return G_SOURCE_REMOVE;
+            },
+            pMainDlg);
+        return G_SOURCE_CONTINUE;
+    }
     static_cast<CMainDlg*>(pMainDlg)->SendMessage(WM_CLOSE);
     return G_SOURCE_CONTINUE;
 }

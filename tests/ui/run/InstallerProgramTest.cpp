@@ -255,4 +255,37 @@ TEST_F(TovadocInstaller, ASecondInstallerInTheSameFolderSaysSoAndDoesNotStart) {
     EXPECT_EQ(WaitExit(30), 1) << testsupport::ReadFile(m_log);
 }
 
+// A signal while the folder chooser is open closes the chooser and then
+// the installer, as its close button does.
+TEST_F(TovadocInstaller, ASignalWhileTheFolderChooserIsOpenEndsTheProgram) {
+    if (!getenv("DISPLAY")) {
+        GTEST_SKIP() << "no X display (scripts/test.sh starts Xvfb)";
+    }
+    ASSERT_TRUE(Start());
+    std::string strWindow = FindWindow();
+    ASSERT_FALSE(strWindow.empty()) << testsupport::ReadFile(m_log);
+    const std::string strGeometry = Capture("xdotool getwindowgeometry --shell " + strWindow);
+    const int nX = std::stoi(strGeometry.substr(strGeometry.find("X=") + 2));
+    const int nY = std::stoi(strGeometry.substr(strGeometry.find("\nY=") + 3));
+    // The browse button right of the folder field: 8 pixels of shadow and
+    // frame, 20 of caption row, then the page's own place for it.
+    // A window just shown may not take a click yet: click until the
+    // chooser is there.
+    std::string strWindows;
+    for (int i = 0; i < 100 && std::stoi("0" + strWindows) < 2; ++i) {
+        if (i % 20 == 0)
+            Capture("xdotool mousemove " + std::to_string(nX + 519) + " " +
+                    std::to_string(nY + 364) + " sleep 0.2 click 1");
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        strWindows = Capture("xdotool search --onlyvisible --pid " + std::to_string(m_pid) +
+                             " 2>/dev/null | wc -l");
+    }
+    ASSERT_GT(std::stoi("0" + strWindows), 1) << "no folder chooser\n"
+                                              << testsupport::ReadFile(m_log);
+    kill(m_pid, SIGTERM);
+    EXPECT_EQ(WaitExit(30), 0) << testsupport::ReadFile(m_log);
+    EXPECT_NE(testsupport::ReadFile(m_log).find("the folder chooser is closed unanswered"),
+              std::string::npos);
+}
+
 }  // namespace
