@@ -173,25 +173,22 @@ TEST(WriteLog, LongEntriesIntoAFullPipeNeverMix) {
     int fds[2];
     ASSERT_EQ(0, pipe(fds));
     const int nSaved = dup(STDERR_FILENO);
-    ASSERT_GE(nSaved, 0);
     dup2(fds[1], STDERR_FILENO);
     close(fds[1]);
     std::string text;
     std::thread reader([&text, fd = fds[0]] {
         char buf[512];
-        ssize_t n = 0;
-        while ((n = read(fd, buf, sizeof(buf))) > 0) {
+        for (ssize_t n; (n = read(fd, buf, sizeof(buf))) > 0;) {
             text.append(buf, static_cast<size_t>(n));
             std::this_thread::sleep_for(std::chrono::microseconds(50));
         }
     });
     std::vector<std::thread> writers;
     for (int t = 0; t < 4; ++t) {
+        // 3000 three-byte characters: about 9 KB an entry.
         writers.emplace_back([t] {
-            // 3000 three-byte characters: about 9 KB per entry.
-            const std::wstring body(3000, static_cast<wchar_t>(0x4E00 + t));
             for (int i = 0; i < 20; ++i)
-                WriteLog(L"%s", body.c_str());
+                WriteLog(L"%s", std::wstring(3000, static_cast<wchar_t>(0x4E00 + t)).c_str());
         });
     }
     for (std::thread& writer : writers)
@@ -200,12 +197,9 @@ TEST(WriteLog, LongEntriesIntoAFullPipeNeverMix) {
     close(nSaved);
     reader.join();
     close(fds[0]);
-
     std::istringstream lines(text);
-    std::string line;
     int nLines = 0;
-    while (std::getline(lines, line)) {
-        ++nLines;
+    for (std::string line; std::getline(lines, line); ++nLines) {
         const size_t stamp = StampLength(line);
         ASSERT_GT(stamp, 0u) << line.substr(0, 80);
         std::string whole;
