@@ -43,7 +43,7 @@ CFileLock::Result CFileLock::LockOpened(int fd, const std::string& strPath) {
         if (nErr == EWOULDBLOCK) {
             return Result::Busy;
         }
-        WriteLogA("CFileLock::TryLock cannot lock [%s] errno=[%d]\n", strPath.c_str(), nErr);
+        WriteLogA("CFileLock::LockOpened cannot lock [%s] errno=[%d]\n", strPath.c_str(), nErr);
         return Result::Failed;
     }
     m_nFd = fd;
