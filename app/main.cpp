@@ -22,6 +22,7 @@
 #include "toolkit/host/SGtkHost.h"
 #include "toolkit/res/SApplication.h"
 #include "toolkit/res/SResProviderModule.h"
+#include "ui/CFolderPicker.h"
 #include "ui/CMainDlg.h"
 #include "ui/CMsgBoxDlg.h"
 #include "ui/UiText.h"
@@ -35,16 +36,28 @@ namespace {
 // close button does, from the main loop, so the usual teardown runs.
 gboolean CloseOnSignal(gpointer pMainDlg) {
     WriteLogA("main: asked to end by a signal; closing\n");
+    // The folder chooser's loop runs inside a handler of the window: the
+    // chooser goes first, and the window only once that handler is done.
+    if (EndFolderPicker()) {
+        g_idle_add(
+            [](gpointer p) -> gboolean {
+                static_cast<CMainDlg*>(p)->SendMessage(WM_CLOSE);
+                return G_SOURCE_REMOVE;
+            },
+            pMainDlg);
+        return G_SOURCE_CONTINUE;
+    }
     static_cast<CMainDlg*>(pMainDlg)->SendMessage(WM_CLOSE);
     return G_SOURCE_CONTINUE;
 }
 
 // Two installers started from one folder would download into the same
-// files: the second says so and ends. A folder where no lock file can be
-// made (read-only) is not shared that way, so the run goes on there.
+// files: the second says so and ends. The folder itself is locked, so no
+// file planted in it can defeat the lock; where no lock can be taken at all
+// the run goes on.
 bool TakeFolderLock(CFileLock& lock) {
-    const std::string strPath = WideToAnsi(GetExeDirectory()) + "/TovadocInstaller.lock";
-    if (lock.TryLock(strPath) != CFileLock::Result::Busy) {
+    const std::string strPath = WideToAnsi(GetExeDirectory());
+    if (lock.TryLockFolder(strPath) != CFileLock::Result::Busy) {
         return true;
     }
     WriteLogA("main: another installation is running from this folder [%s]\n", strPath.c_str());

@@ -1,6 +1,7 @@
 #include "http/CPartialFile.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -24,9 +25,19 @@ CPartialFile::~CPartialFile() {
 
 bool CPartialFile::Open(const std::string& strPath, bool bHash, int& nErr) {
     Close();
-    m_nFd = open(strPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
+    // Non-blocking, then refused unless regular: a pipe planted at the name
+    // must neither hold the open nor take the bytes.
+    m_nFd = open(strPath.c_str(),
+                 O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
     if (m_nFd < 0) {
         nErr = errno;
+        return false;
+    }
+    struct stat st {};
+    if (fstat(m_nFd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        nErr = EINVAL;
+        close(m_nFd);
+        m_nFd = -1;
         return false;
     }
     m_nSize = 0;

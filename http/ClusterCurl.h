@@ -118,6 +118,10 @@ private:
     bool m_bBodyStarted = false;
     bool m_bDiscardBody = false;
     bool m_bRangeRefused = false;
+    // The file holds parts of more than one answer; and a download that
+    // must be taken whole, in one answer.
+    bool m_bResumed = false;
+    bool m_bNoResume = false;
     // Progress over all attempts, so the reports never go back.
     double m_dKnownTotal = 0;
     double m_dReportedFraction = 0;

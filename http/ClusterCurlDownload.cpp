@@ -93,11 +93,29 @@ bool ClusterCurl::startBody() {
     long status = 0;
     curl_easy_getinfo(m_pCurl, CURLINFO_RESPONSE_CODE, &status);
     if (m_nResumeFrom > 0 && status == 206) {
-        if (m_headers.RangeStart() == m_nResumeFrom)
+        // Joined only to its own file: the rest of it from the byte asked
+        // for, of the same size, of the same version (a server may ignore
+        // If-Range). Without a validator only a pin can tell, and does.
+        const int64_t nTotal = m_fileHeaders.TotalLength();
+        const char* szWrong = nullptr;
+        if (m_headers.RangeStart() != m_nResumeFrom)
+            szWrong = "another byte";
+        else if (m_headers.TotalLength() != nTotal || m_headers.RangeEnd() != nTotal - 1)
+            szWrong = "another size";
+        else if (!m_fileHeaders.IfRangeValue().empty() && !m_headers.SameVersionAs(m_fileHeaders))
+            szWrong = "another version";
+        else if (m_fileHeaders.IfRangeValue().empty() && m_strExpectedSha256.empty())
+            szWrong = "no version";
+        if (szWrong == nullptr) {
+            m_bResumed = true;
             return true;
-        // Some other piece of the file: splicing it in would corrupt it.
-        WriteLogA("ClusterCurl::downloadFile asked for byte %lld on, got a part from %lld\n",
-                  m_nResumeFrom, static_cast<long long>(m_headers.RangeStart()));
+        }
+        // Splicing it in would corrupt the file.
+        WriteLogA(
+            "ClusterCurl::downloadFile asked for byte %lld on, got a part of %s (%lld-%lld/%lld)\n",
+            m_nResumeFrom, szWrong, static_cast<long long>(m_headers.RangeStart()),
+            static_cast<long long>(m_headers.RangeEnd()),
+            static_cast<long long>(m_headers.TotalLength()));
         m_bRangeRefused = true;
         return false;
     }
@@ -115,6 +133,7 @@ bool ClusterCurl::startBody() {
             m_nWriteErrno = nErr;
             return false;
         }
+        m_bResumed = false;
     }
     m_fileHeaders = m_headers;
     return true;
@@ -179,27 +198,36 @@ CurlResult ClusterCurl::transferAttempt(long long nTimeoutMs) {
     curl_easy_setopt(m_pCurl, CURLOPT_TIMEOUT_MS, static_cast<long>(nTimeoutMs));
     // Resume only what the server promised to serve in ranges, and only
     // while it is the same version (If-Range); else start over.
+    // Without a validator only a pin can catch a part of another version.
     const std::string strIfRange = m_fileHeaders.IfRangeValue();
+    const bool bCheckable = !strIfRange.empty() || !m_strExpectedSha256.empty();
     m_nResumeFrom = 0;
     curl_slist* pAttemptHeaders = nullptr;
     std::string strRange;
-    if (m_pFile->Size() > 0 && m_fileHeaders.OffersRanges() && !strIfRange.empty()) {
+    if (m_pFile->Size() > 0 && !m_bNoResume && m_fileHeaders.OffersRanges() &&
+        m_fileHeaders.TotalLength() > m_pFile->Size() && bCheckable) {
         bool bListOk = true;
         for (curl_slist* p = m_pHeaders; p != nullptr && bListOk; p = p->next) {
             curl_slist* pNext = curl_slist_append(pAttemptHeaders, p->data);
             bListOk = pNext != nullptr;
             pAttemptHeaders = bListOk ? pNext : pAttemptHeaders;
         }
-        curl_slist* pWithIfRange =
-            bListOk ? curl_slist_append(pAttemptHeaders, ("If-Range: " + strIfRange).c_str())
-                    : nullptr;
-        if (pWithIfRange != nullptr) {
-            pAttemptHeaders = pWithIfRange;
+        if (bListOk && !strIfRange.empty()) {
+            curl_slist* pNext =
+                curl_slist_append(pAttemptHeaders, ("If-Range: " + strIfRange).c_str());
+            bListOk = pNext != nullptr;
+            pAttemptHeaders = bListOk ? pNext : pAttemptHeaders;
+        }
+        if (bListOk) {
             m_nResumeFrom = m_pFile->Size();
             strRange = std::to_string(m_nResumeFrom) + "-";
             curl_easy_setopt(m_pCurl, CURLOPT_RANGE, strRange.c_str());
             curl_easy_setopt(m_pCurl, CURLOPT_HTTPHEADER, pAttemptHeaders);
         }
+    } else if (m_pFile->Size() > 0 && m_fileHeaders.HadUnsafeValidator()) {
+        WriteLogA(
+            "ClusterCurl::downloadFile the server's validator holds control characters; "
+            "starting over\n");
     }
     if (m_nResumeFrom == 0 && m_pFile->Size() > 0) {
         int nErr = 0;
@@ -227,8 +255,14 @@ CurlResult ClusterCurl::transferAttempt(long long nTimeoutMs) {
     // An empty body never reaches the writer, but still replaces the file.
     if (result.lResCode == 200 && !m_bBodyStarted && !startBody())
         result = {CURLE_WRITE_ERROR, curl_easy_strerror(CURLE_WRITE_ERROR), TransferFailure::Other};
-    if (result.lResCode == CURLE_WRITE_ERROR)
-        result.eFailure = m_bRangeRefused ? TransferFailure::Other : LocalFailure(m_nWriteErrno);
+    if (result.lResCode == CURLE_WRITE_ERROR && m_bRangeRefused)
+        result = {-1, "downloadFile the server sent a part that is not the rest of this file",
+                  TransferFailure::BadPart};
+    else if (result.lResCode == CURLE_WRITE_ERROR)
+        result.eFailure = LocalFailure(m_nWriteErrno);
+    else if (result.lResCode == 416 && m_nResumeFrom > 0)
+        result = {416, "downloadFile the server refused the rest of the file (416)",
+                  TransferFailure::RangeRefused};
 
     if (m_nResumeFrom > 0) {
         curl_easy_setopt(m_pCurl, CURLOPT_RANGE, nullptr);
@@ -265,8 +299,13 @@ CurlResult ClusterCurl::transferWithRetries(const std::string& url) {
         CurlResult result = transferAttempt(nLeftMs > 0 ? nLeftMs : 1);
         if (result.lResCode == 200 || m_bReceiverThrew)
             return result;
-        // A range the server would not serve as asked is no reason to give up.
-        const bool bRangeFailed = m_bRangeRefused || (m_nResumeFrom > 0 && result.lResCode == 416);
+        // A range the server would not serve as asked is no reason to give
+        // up, but the next attempt asks for the whole file: the same range
+        // would only meet the same answer.
+        const bool bRangeFailed = result.eFailure == TransferFailure::BadPart ||
+                                  result.eFailure == TransferFailure::RangeRefused;
+        if (bRangeFailed)
+            m_fileHeaders = CResponseHeaders();
         if ((!IsTransientFailure(result) && !bRangeFailed) || nAttempt > m_nRetries)
             return result;
         curl_off_t nRetryAfter = 0;
@@ -364,6 +403,13 @@ CurlResult ClusterCurl::downloadFile(const std::string& url, const std::string& 
         // replaces it: a failed download must not cost the user the old one.
         struct stat old {};
         const bool bOld = lstat(targetPath.c_str(), &old) == 0;
+        // A pipe, device or folder at the name is not ours to replace.
+        if (bOld && !S_ISREG(old.st_mode) && !S_ISLNK(old.st_mode)) {
+            snprintf(message, sizeof(message), "downloadFile %s is no regular file (mode %o)",
+                     targetPath.c_str(), static_cast<unsigned>(old.st_mode & S_IFMT));
+            WriteLogA("%s", message);
+            return {-1, message, TransferFailure::LocalFile};
+        }
         if (PathExists(tempPath))
             unlink(tempPath.c_str());
 
@@ -374,26 +420,43 @@ CurlResult ClusterCurl::downloadFile(const std::string& url, const std::string& 
             WriteLogA("%s", message);
             return {-1, message, LocalFailure(nErr)};
         }
-        m_pFile = &file;
-        CurlResult transfer = transferWithRetries(url);
-        m_pFile = nullptr;
-        if (m_bReceiverThrew)
-            throw std::runtime_error("progress receiver");
+        m_bResumed = false;
+        m_bNoResume = false;
+        for (;;) {
+            m_pFile = &file;
+            CurlResult transfer = transferWithRetries(url);
+            m_pFile = nullptr;
+            if (m_bReceiverThrew)
+                throw std::runtime_error("progress receiver");
 
-        const int closeErr = file.Close();
-        result = transfer;
-        if (result.lResCode == 200 && closeErr != 0) {
-            snprintf(message, sizeof(message), "downloadFile close file error(%d), %s", closeErr,
-                     targetPath.c_str());
-            result = {-1, message, LocalFailure(closeErr)};
-        }
-        if (result.lResCode == 200 && bPinned) {
+            const int closeErr = file.Close();
+            result = transfer;
+            if (result.lResCode == 200 && closeErr != 0) {
+                snprintf(message, sizeof(message), "downloadFile close file error(%d), %s",
+                         closeErr, targetPath.c_str());
+                result = {-1, message, LocalFailure(closeErr)};
+            }
+            if (result.lResCode != 200 || !bPinned)
+                break;
             const std::string strGot = file.FinishSha256();
-            if (strGot != strPin) {
-                snprintf(message, sizeof(message),
-                         "downloadFile sha256 mismatch expected=[%s] got=[%s], %s", strPin.c_str(),
-                         strGot.c_str(), targetPath.c_str());
-                result = {-1, message, TransferFailure::HashMismatch};
+            if (strGot == strPin)
+                break;
+            snprintf(message, sizeof(message),
+                     "downloadFile sha256 mismatch expected=[%s] got=[%s], %s", strPin.c_str(),
+                     strGot.c_str(), targetPath.c_str());
+            result = {-1, message, TransferFailure::HashMismatch};
+            // Pieces of two versions, perhaps: the whole file in one answer
+            // may still be the pinned one. Once.
+            if (!m_bResumed || m_bNoResume)
+                break;
+            WriteLogA("%s; the parts were joined, so it is fetched whole once more\n", message);
+            m_bNoResume = true;
+            m_bResumed = false;
+            if (!file.Open(tempPath, true, nErr)) {
+                snprintf(message, sizeof(message), "downloadFile open file error(%d), %s", nErr,
+                         targetPath.c_str());
+                result = {-1, message, LocalFailure(nErr)};
+                break;
             }
         }
         if (result.lResCode != 200) {

@@ -22,10 +22,22 @@ const char* TransferFailureName(TransferFailure eFailure) {
             return "hash-mismatch";
         case TransferFailure::BadPin:
             return "bad-pin";
+        case TransferFailure::BadPart:
+            return "bad-part";
+        case TransferFailure::RangeRefused:
+            return "range-refused";
         case TransferFailure::Cancelled:
             return "cancelled";
         case TransferFailure::Other:
             break;
     }
     return "other";
+}
+
+std::string DescribeTransferFailure(const CurlResult& result) {
+    const std::string strWhat = result.eFailure == TransferFailure::HttpStatus
+                                    ? "the server answered " + std::to_string(result.lResCode)
+                                    : result.strMsg;
+    return strWhat + " (" + TransferFailureName(result.eFailure) + ", " +
+           std::to_string(result.lResCode) + ")";
 }

@@ -13,6 +13,8 @@ enum class TransferFailure {
     DiskFull,      // the file system refused the bytes (no space, quota, size limit)
     LocalFile,     // the file could not be made, written or moved into place
     HashMismatch,  // the bytes are not the ones the distributor pinned
+    BadPart,       // a resumed answer was not the rest of the same file
+    RangeRefused,  // the server would not serve the rest of the file (416)
     BadPin,        // the pin itself is no SHA-256, so nothing can be verified
     Cancelled,     // the installer is closing
     Other,
@@ -29,3 +31,8 @@ struct CurlResult {
 
 // A short stable name of the kind, for log lines.
 const char* TransferFailureName(TransferFailure eFailure);
+
+// What went wrong, for a log line: the message, or for an error answer its
+// status (the library's own text then says "No error"), then the kind and
+// the code, e.g. "the server answered 404 (http-status, 404)".
+std::string DescribeTransferFailure(const CurlResult& result);

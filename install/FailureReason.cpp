@@ -24,6 +24,10 @@ InstallFailureReason ReasonForTransfer(const CurlResult& result) {
             return {L"reason_hash_mismatch", 0};
         case TransferFailure::BadPin:
             return {L"reason_bad_pin", 0};
+        case TransferFailure::BadPart:
+            return {L"reason_bad_part", 0};
+        case TransferFailure::RangeRefused:
+            return {L"reason_range_refused", 0};
         case TransferFailure::None:
         case TransferFailure::Cancelled:
         case TransferFailure::Other:
@@ -34,7 +38,8 @@ InstallFailureReason ReasonForTransfer(const CurlResult& result) {
 
 InstallFailureReason ReasonForInstallerExit(int nExitCode, uint32_t nTimeoutMs) {
     if (nExitCode == kRunTimedOut)
-        return {L"reason_install_timed_out", static_cast<int32_t>((nTimeoutMs + 59999) / 60000)};
+        return {L"reason_install_timed_out",
+                static_cast<int32_t>((uint64_t{nTimeoutMs} + 59999) / 60000)};
     if (nExitCode == kRunSpawnFailed || nExitCode == kRunPipeFailed)
         return {L"reason_cannot_start", 0};
     return {L"reason_exit_code", nExitCode};

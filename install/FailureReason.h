@@ -16,7 +16,8 @@ struct InstallFailureReason {
 // "reason_not_found" (404), "reason_http_status" (other statuses),
 // "reason_certificate", "reason_disk_full", "reason_local_file",
 // "reason_hash_mismatch", "reason_bad_pin" (the settings' pin is no
-// SHA-256), or "reason_unknown".
+// SHA-256), "reason_bad_part" (a resumed answer did not fit the file),
+// "reason_range_refused" (416 to a resume), or "reason_unknown".
 InstallFailureReason ReasonForTransfer(const CurlResult& result);
 
 // "reason_install_timed_out" (minutes of the limit, rounded up) when the installer was

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <vector>
 
 #include "platform/CommandLine.h"
 #include "platform/ProcessControl.h"
@@ -14,10 +15,32 @@
 int RunInstaller(const InstallRunContext& run, const wchar_t* szOrigin,
                  const std::string& strCmdLine, uint32_t nTimeoutMs) {
     std::string strOutput;
-    const int nExitCode = RunAndCapture(strCmdLine, strOutput, nTimeoutMs, run.pCancel);
+    int nSpawnErr = 0;
+    const int nExitCode =
+        RunAndCapture(strCmdLine, strOutput, nTimeoutMs, run.pCancel, &nSpawnErr);
     WriteLog(L"%s install szCmdLine=[%s] strResult=[%s] exitcode=[%d]", szOrigin,
              AnsiToWide(strCmdLine).c_str(), AnsiToWide(strOutput).c_str(), nExitCode);
+    if (nExitCode == kRunSpawnFailed)
+        DiscardUnstartable(szOrigin, strCmdLine, nSpawnErr);
     return nExitCode;
+}
+
+void DiscardUnstartable(const wchar_t* szOrigin, const std::string& strCmdLine, int nSpawnErr) {
+    const std::vector<std::string> args = SplitCommandLine(strCmdLine);
+    if (args.empty() || args[0].find('/') == std::string::npos)
+        return;
+    // The file itself is at fault: no executable format, a missing
+    // interpreter, execution refused. Kept, it would be run again on every
+    // start; gone, the next run fetches it anew.
+    struct stat st {};
+    const bool bFileFault = nSpawnErr == ENOEXEC || nSpawnErr == EACCES || nSpawnErr == EPERM ||
+                            nSpawnErr == ELIBBAD || nSpawnErr == ENOENT;
+    if (!bFileFault || lstat(args[0].c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return;
+    const bool bRemoved = unlink(args[0].c_str()) == 0;
+    WriteLog(L"%s [%s] cannot be started errno=[%d]; %s", szOrigin, AnsiToWide(args[0]).c_str(),
+             nSpawnErr,
+             bRemoved ? L"deleted, the next run downloads it again" : L"cannot be deleted");
 }
 
 std::string BuildNetCommandLine(const std::wstring& strInstallerPath) {

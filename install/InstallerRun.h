@@ -9,9 +9,15 @@
 
 // Runs an installer's command line with the time-out (and until the run is
 // cancelled), logs the line, its output and exit code under szOrigin, and
-// returns the exit code.
+// returns the exit code. An installer that cannot be started is deleted
+// (DiscardUnstartable).
 int RunInstaller(const InstallRunContext& run, const wchar_t* szOrigin,
                  const std::string& strCmdLine, uint32_t nTimeoutMs);
+
+// Deletes the program of strCmdLine when starting it failed with
+// nSpawnErr because of the file itself (no executable format, execution
+// refused), so that it is downloaded again; logs under szOrigin.
+void DiscardUnstartable(const wchar_t* szOrigin, const std::string& strCmdLine, int nSpawnErr);
 
 // Paths are quoted so that the splitter gives back exactly these paths,
 // whatever their folder names hold (blanks, quotes, backslashes).

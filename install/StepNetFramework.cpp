@@ -34,7 +34,7 @@ bool CInstallMgr::DownNetFile() {
         return true;
     }
     WriteLog(L"%s error 下载net包失败 reason=%s", L"CInstallMgr::DownNetFile",
-             AnsiToWide(result.strMsg).c_str());
+             AnsiToWide(DescribeTransferFailure(result)).c_str());
     FireInstallEvent(StageEnd(InstallStage::NetDownload), -1,
                      IsVerificationFailure(result) ? L"down_net_hash_error" : L"down_net_error",
                      ReasonForTransfer(result));

@@ -30,7 +30,7 @@ bool CInstallMgr::DownInstallFile() {
         return true;
     }
     WriteLog(L"%s error  下载安装包失败 reason=%s", L"CInstallMgr::DownInstallFile",
-             AnsiToWide(result.strMsg).c_str());
+             AnsiToWide(DescribeTransferFailure(result)).c_str());
     FireInstallEvent(StageEnd(InstallStage::PackDownload), -1,
                      IsVerificationFailure(result) ? L"down_pack_hash_error" : L"down_pack_error",
                      ReasonForTransfer(result));

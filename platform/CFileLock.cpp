@@ -19,6 +19,20 @@ CFileLock::Result CFileLock::TryLock(const std::string& strPath) {
         WriteLogA("CFileLock::TryLock cannot open [%s] errno=[%d]\n", strPath.c_str(), errno);
         return Result::Failed;
     }
+    return LockOpened(fd, strPath);
+}
+
+CFileLock::Result CFileLock::TryLockFolder(const std::string& strDir) {
+    Unlock();
+    int fd = open(strDir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        WriteLogA("CFileLock::TryLockFolder cannot open [%s] errno=[%d]\n", strDir.c_str(), errno);
+        return Result::Failed;
+    }
+    return LockOpened(fd, strDir);
+}
+
+CFileLock::Result CFileLock::LockOpened(int fd, const std::string& strPath) {
     int nRc;
     do {
         nRc = flock(fd, LOCK_EX | LOCK_NB);
@@ -29,7 +43,7 @@ CFileLock::Result CFileLock::TryLock(const std::string& strPath) {
         if (nErr == EWOULDBLOCK) {
             return Result::Busy;
         }
-        WriteLogA("CFileLock::TryLock cannot lock [%s] errno=[%d]\n", strPath.c_str(), nErr);
+        WriteLogA("CFileLock::LockOpened cannot lock [%s] errno=[%d]\n", strPath.c_str(), nErr);
         return Result::Failed;
     }
     m_nFd = fd;

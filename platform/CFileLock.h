@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-// An advisory lock (flock) on a file, held while the object lives. The
+// An advisory lock (flock) on a file or folder, held while the object lives. The
 // kernel releases it when the holder dies, however it dies, so a stale lock
 // never blocks anyone; child processes do not inherit it.
 class CFileLock {
@@ -20,9 +20,14 @@ public:
     // Opens the file, creating it (never through a symbolic link), and
     // takes the lock without waiting.
     Result TryLock(const std::string& strPath);
+    // Takes the lock on a folder itself, through a descriptor of the folder:
+    // no file in it that another user or a planted link could own first.
+    Result TryLockFolder(const std::string& strDir);
     bool IsLocked() const { return m_nFd >= 0; }
     void Unlock();
 
 private:
+    Result LockOpened(int fd, const std::string& strPath);
+
     int m_nFd = -1;
 };

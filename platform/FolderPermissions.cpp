@@ -62,9 +62,52 @@ acl_entry_t FindGroupEntry(acl_t acl, gid_t gid) {
     return nullptr;
 }
 
+// The mask entry of acl, or null when the list is a minimal one.
+acl_entry_t FindMask(acl_t acl) {
+    acl_entry_t entry;
+    acl_tag_t tag;
+    for (int nWhich = ACL_FIRST_ENTRY; acl_get_entry(acl, nWhich, &entry) == 1;
+         nWhich = ACL_NEXT_ENTRY) {
+        if (acl_get_tag_type(entry, &tag) == 0 && tag == ACL_MASK)
+            return entry;
+    }
+    return nullptr;
+}
+
+// Takes from every entry the mask limits what the mask holds back, so that
+// each keeps exactly the rights it had when the mask is widened.
+bool ClipToMask(acl_t acl) {
+    acl_entry_t mask = FindMask(acl);
+    acl_permset_t maskPerms;
+    if (!mask)
+        return true;
+    if (acl_get_permset(mask, &maskPerms) != 0)
+        return false;
+    acl_entry_t entry;
+    acl_tag_t tag;
+    for (int nWhich = ACL_FIRST_ENTRY; acl_get_entry(acl, nWhich, &entry) == 1;
+         nWhich = ACL_NEXT_ENTRY) {
+        acl_permset_t perms;
+        if (acl_get_tag_type(entry, &tag) != 0 || acl_get_permset(entry, &perms) != 0)
+            return false;
+        if (tag != ACL_USER && tag != ACL_GROUP && tag != ACL_GROUP_OBJ)
+            continue;
+        for (acl_perm_t perm : {ACL_READ, ACL_WRITE, ACL_EXECUTE}) {
+            if (acl_get_perm(maskPerms, perm) != 1 && acl_delete_perm(perms, perm) != 0)
+                return false;
+        }
+        if (acl_set_permset(entry, perms) != 0)
+            return false;
+    }
+    return true;
+}
+
 // Adds read, write and execute for the group to *pAcl (what it had stays),
-// then widens the mask so the entry takes effect.
+// then widens the mask so the entry takes effect; every other entry keeps
+// the rights it had under the old mask.
 bool MergeGroupEntry(acl_t* pAcl, gid_t gid) {
+    if (!ClipToMask(*pAcl))
+        return false;
     acl_entry_t entry = FindGroupEntry(*pAcl, gid);
     if (!entry) {
         if (acl_create_entry(pAcl, &entry) != 0 || acl_set_tag_type(entry, ACL_GROUP) != 0 ||
@@ -81,8 +124,9 @@ bool MergeGroupEntry(acl_t* pAcl, gid_t gid) {
     return acl_calc_mask(pAcl) == 0 && acl_valid(*pAcl) == 0;
 }
 
-// A folder without a default list starts one from its access list, which
-// carries the owner, owning group and other entries a default list needs.
+// A folder without a default list starts a minimal one: the owner, owning
+// group and others as the access list gives them effectively. Other named
+// entries of the access list are not made to be inherited.
 acl_t ReadDefaultAcl(const char* pszPath, acl_t aclAccess) {
     acl_t aclDefault = acl_get_file(pszPath, ACL_TYPE_DEFAULT);
     if (aclDefault && acl_entries(aclDefault) > 0) {
@@ -91,7 +135,25 @@ acl_t ReadDefaultAcl(const char* pszPath, acl_t aclAccess) {
     if (aclDefault) {
         acl_free(aclDefault);
     }
-    return acl_dup(aclAccess);
+    acl_t aclEffective = acl_dup(aclAccess);
+    aclDefault = acl_init(5);
+    bool bOk = aclEffective && aclDefault && ClipToMask(aclEffective);
+    acl_entry_t entry;
+    acl_tag_t tag;
+    for (int nWhich = ACL_FIRST_ENTRY; bOk && acl_get_entry(aclEffective, nWhich, &entry) == 1;
+         nWhich = ACL_NEXT_ENTRY) {
+        acl_entry_t copy;
+        bOk = acl_get_tag_type(entry, &tag) == 0;
+        if (bOk && (tag == ACL_USER_OBJ || tag == ACL_GROUP_OBJ || tag == ACL_OTHER))
+            bOk = acl_create_entry(&aclDefault, &copy) == 0 && acl_copy_entry(copy, entry) == 0;
+    }
+    if (aclEffective)
+        acl_free(aclEffective);
+    if (!bOk && aclDefault) {
+        acl_free(aclDefault);
+        aclDefault = nullptr;
+    }
+    return aclDefault;
 }
 
 }  // namespace

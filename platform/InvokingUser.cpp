@@ -52,17 +52,17 @@ bool FindInvokingUser(CInvokingUser& user) {
     passwd pw{};
     passwd* pFound = nullptr;
     std::vector<char> buf(16384);
-    if (getpwuid_r(nUid, &pw, buf.data(), buf.size(), &pFound) == 0 && pFound) {
-        user.strName = pw.pw_name;
-        user.strHome = pw.pw_dir;
-        if (nGid == static_cast<gid_t>(-1))
-            nGid = pw.pw_gid;
-    }
-    if (nGid == static_cast<gid_t>(-1)) {
-        WriteLog(L"%s uid [%d] is unknown and has no group", L"InvokingUser::FindInvokingUser",
+    // A uid the user database does not know has no home, name or groups to
+    // run as: nothing is started for it rather than something half-set-up.
+    if (getpwuid_r(nUid, &pw, buf.data(), buf.size(), &pFound) != 0 || !pFound) {
+        WriteLog(L"%s uid [%d] is unknown to the user database", L"InvokingUser::FindInvokingUser",
                  static_cast<int>(nUid));
         return false;
     }
+    user.strName = pw.pw_name;
+    user.strHome = pw.pw_dir;
+    if (nGid == static_cast<gid_t>(-1))
+        nGid = pw.pw_gid;
     user.nGid = nGid;
     if (!user.strName.empty()) {
         int n = 32;

@@ -23,6 +23,6 @@ bool DecideInvokingIds(uid_t euid, const char* pszSudoUid, const char* pszSudoGi
                        const char* pszPkexecUid, uid_t& nUid, gid_t& nGid);
 
 // This process's invoking user, with name, home and groups looked up. False
-// when the process is not elevated on someone's behalf, or when that user's
-// group cannot be known (logged).
+// when the process is not elevated on someone's behalf, or when the user
+// database does not know that uid (logged).
 bool FindInvokingUser(CInvokingUser& user);

@@ -46,22 +46,56 @@ int PidfdOpen(pid_t pid) {
     return static_cast<int>(syscall(SYS_pidfd_open, pid, 0));
 }
 
-// Appends one read's text up to its first zero byte.
-void AppendText(std::string& output, const char* data, size_t n) {
-    const void* zero = memchr(data, 0, n);
-    output.append(data, zero ? static_cast<size_t>(static_cast<const char*>(zero) - data) : n);
-}
+// What is kept of a child's output: its beginning and its end, each up to
+// kKeptBytes, so that a package printing hundreds of megabytes costs little.
+constexpr size_t kKeptBytes = 512 * 1024;
+
+class COutputCap {
+public:
+    explicit COutputCap(std::string& output) : m_output(output) {}
+    // Takes one read's text up to its first zero byte.
+    void AppendText(const char* data, size_t n) {
+        const void* zero = memchr(data, 0, n);
+        if (zero)
+            n = static_cast<size_t>(static_cast<const char*>(zero) - data);
+        const size_t nHead = std::min(n, kKeptBytes - std::min(kKeptBytes, m_output.size()));
+        m_output.append(data, nHead);
+        m_tail.append(data + nHead, n - nHead);
+        if (m_tail.size() > 2 * kKeptBytes)
+            Trim();
+    }
+    // The beginning, a line saying how much was dropped, and the end.
+    void Finish() {
+        Trim();
+        if (m_nDropped > 0)
+            m_output += "\n[" + std::to_string(m_nDropped) + " bytes of output dropped]\n";
+        m_output += m_tail;
+        m_tail.clear();
+    }
+
+private:
+    void Trim() {
+        if (m_tail.size() <= kKeptBytes)
+            return;
+        m_nDropped += m_tail.size() - kKeptBytes;
+        m_tail.erase(0, m_tail.size() - kKeptBytes);
+    }
+
+    std::string& m_output;
+    std::string m_tail;
+    uint64_t m_nDropped = 0;
+};
 
 enum class ReadState { Open, Drained, Closed };
 
 // Reads what waits in the non-blocking pipe, at most maxReads times and
 // maxBytes in all.
-ReadState ReadWaiting(int fd, std::vector<char>& buffer, std::string& output, int maxReads,
+ReadState ReadWaiting(int fd, std::vector<char>& buffer, COutputCap& output, int maxReads,
                       size_t maxBytes = SIZE_MAX) {
     for (int i = 0; i < maxReads && maxBytes > 0; ++i) {
         ssize_t n = read(fd, buffer.data(), std::min(buffer.size(), maxBytes));
         if (n > 0) {
-            AppendText(output, buffer.data(), static_cast<size_t>(n));
+            output.AppendText(buffer.data(), static_cast<size_t>(n));
             maxBytes -= static_cast<size_t>(n);
             continue;
         }
@@ -107,7 +141,13 @@ bool LaunchProcess(std::wstring& commandLine) {
     int rc = 0;
     // Started elevated on someone's behalf: what is launched for them runs as them.
     CInvokingUser user;
-    if (FindInvokingUser(user)) {
+    uid_t nUid = 0;
+    gid_t nGid = 0;
+    const bool bOnBehalf = DecideInvokingIds(geteuid(), getenv("SUDO_UID"), getenv("SUDO_GID"),
+                                             getenv("PKEXEC_UID"), nUid, nGid);
+    if (bOnBehalf && !FindInvokingUser(user)) {
+        rc = EPERM;  // never as root instead
+    } else if (bOnBehalf) {
         rc = SpawnProgramAs(args, user, pid);
     } else {
         posix_spawn_file_actions_t actions;
@@ -133,8 +173,10 @@ bool LaunchProcess(std::wstring& commandLine) {
 }
 
 int RunAndCapture(const std::string& commandLine, std::string& output, uint32_t timeoutMs,
-                  const CCancelToken* pCancel) {
+                  const CCancelToken* pCancel, int* pSpawnErr) {
     output.clear();
+    if (pSpawnErr != nullptr)
+        *pSpawnErr = 0;
     int pipeFds[2];
     if (pipe2(pipeFds, O_CLOEXEC) != 0) {
         output = FormatCode("create pipe error code=[%d]", errno);
@@ -152,6 +194,8 @@ int RunAndCapture(const std::string& commandLine, std::string& output, uint32_t 
     posix_spawn_file_actions_destroy(&actions);
     if (rc != 0) {
         output = FormatCode("CreateProcessA error code=[%d]", rc);
+        if (pSpawnErr != nullptr)
+            *pSpawnErr = rc;
         close(pipeFds[0]);
         close(pipeFds[1]);
         return kRunSpawnFailed;
@@ -162,6 +206,7 @@ int RunAndCapture(const std::string& commandLine, std::string& output, uint32_t 
     fcntl(readFd, F_SETFL, fcntl(readFd, F_GETFL) | O_NONBLOCK);
     fcntl(readFd, F_SETPIPE_SZ, kPipeBytes);  // best effort: the default size works too
     std::vector<char> buffer(kReadChunk);
+    COutputCap captured(output);
 
     const int pidFd = PidfdOpen(pid);
     if (pidFd < 0)
@@ -205,7 +250,7 @@ int RunAndCapture(const std::string& commandLine, std::string& output, uint32_t 
         if ((cancelSlot >= 0 && fds[cancelSlot].revents) || (pCancel && pCancel->IsCancelled()))
             break;
         if (pipeSlot >= 0 && fds[pipeSlot].revents) {
-            if (ReadWaiting(readFd, buffer, output, kReadsPerPass) == ReadState::Closed)
+            if (ReadWaiting(readFd, buffer, captured, kReadsPerPass) == ReadState::Closed)
                 bPipeOpen = false;
         }
         if (pidSlot >= 0 ? fds[pidSlot].revents != 0 : HasExited(pid)) {
@@ -219,8 +264,9 @@ int RunAndCapture(const std::string& commandLine, std::string& output, uint32_t 
     if (bPipeOpen) {
         int waiting = 0;
         if (ioctl(readFd, FIONREAD, &waiting) == 0 && waiting > 0)
-            ReadWaiting(readFd, buffer, output, INT_MAX, static_cast<size_t>(waiting));
+            ReadWaiting(readFd, buffer, captured, INT_MAX, static_cast<size_t>(waiting));
     }
+    captured.Finish();
     int exitCode = kRunTimedOut;
     if (bExited) {
         exitCode = WaitExitCode(pid);

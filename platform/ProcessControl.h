@@ -22,13 +22,16 @@ enum : int {
 bool LaunchProcess(std::wstring& commandLine);
 
 // Runs a program with standard input from /dev/null and standard output and
-// standard error in one pipe, collects what it writes into output and returns
+// standard error in one pipe, collects what it writes into output (its
+// first and last 512 KiB, with a line between saying how many bytes were
+// dropped, so that a chatty child costs little memory) and returns
 // its exit code (128 + signal for a child ended by a signal). Each read takes
 // only what is waiting and keeps its text up to its first zero byte. The run
 // ends when the child ends, even if a grandchild holds the pipe; what is
 // waiting then is still read. The child runs in a process group of its own.
 // A child still running after timeoutMs, or when pCancel fires, is killed
 // together with everything it started (EndProcessTree) and the result is
-// kRunTimedOut; output keeps what was read by then.
+// kRunTimedOut; output keeps what was read by then. On kRunSpawnFailed,
+// *pSpawnErr (when given) is the errno of the failed start, else 0.
 int RunAndCapture(const std::string& commandLine, std::string& output, uint32_t timeoutMs,
-                  const CCancelToken* pCancel = nullptr);
+                  const CCancelToken* pCancel = nullptr, int* pSpawnErr = nullptr);

@@ -64,8 +64,16 @@ CProcessNames ReadNames(const std::string& procDir) {
     ssize_t n = readlink((procDir + "/exe").c_str(), target, sizeof(target) - 1);
     if (n > 0) {
         names.strExePath.assign(target, static_cast<size_t>(n));
+        // The kernel marks a program whose file is gone; a program may also
+        // really be called so. Only a name that is not the running file
+        // loses the mark.
         const std::string deleted = " (deleted)";
-        if (names.strExePath.ends_with(deleted))
+        struct stat running {};
+        struct stat named {};
+        if (names.strExePath.ends_with(deleted) &&
+            !(stat((procDir + "/exe").c_str(), &running) == 0 &&
+              stat(names.strExePath.c_str(), &named) == 0 && running.st_dev == named.st_dev &&
+              running.st_ino == named.st_ino))
             names.strExePath.resize(names.strExePath.size() - deleted.size());
     }
     names.strComm = ReadProcFile(procDir + "/comm");

@@ -280,7 +280,13 @@ bool ProfileWriteStrings(const std::wstring& path, const std::wstring& section,
             --insertAt;
         if (lines[insertAt - 1].strEnd.empty())
             lines[insertAt - 1].strEnd = lineEnd;
-        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(insertAt), {entry, lineEnd});
+        // A lone CR before an empty line's LF would read back as one CRLF,
+        // and that empty line would be gone.
+        std::wstring entryEnd = lineEnd;
+        if (entryEnd == L"\r" && insertAt < lines.size() && lines[insertAt].strText.empty() &&
+            lines[insertAt].strEnd.starts_with(L"\n"))
+            entryEnd = L"\r\n";
+        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(insertAt), {entry, entryEnd});
         ++end;
     }
     return ReplaceFile(target, text.Encode(), loaded == LoadResult::Ok ? &info : nullptr);

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <openssl/evp.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -57,9 +58,16 @@ std::string CSha256::FinishHex() {
 
 bool CSha256::HashFile(const std::string& strPath, std::string& strHex, int& nErr,
                        const CCancelToken* pCancel) {
-    int fd = open(strPath.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    // Non-blocking: a pipe put at the name must not hold the open forever.
+    int fd = open(strPath.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         nErr = errno;
+        return false;
+    }
+    struct stat st {};
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        nErr = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+        close(fd);
         return false;
     }
     CSha256 hash;

@@ -21,8 +21,9 @@ public:
     // digits; the hash then starts afresh.
     std::string FinishHex();
 
-    // Hashes a whole file, never through a symbolic link. False with errno
-    // in nErr when it cannot be read, or ECANCELED once pCancel is set.
+    // Hashes a whole regular file, never through a symbolic link and never
+    // waiting on a pipe. False with errno in nErr when it cannot be read,
+    // or ECANCELED once pCancel is set.
     static bool HashFile(const std::string& strPath, std::string& strHex, int& nErr,
                          const CCancelToken* pCancel = nullptr);
 

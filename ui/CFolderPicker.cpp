@@ -25,7 +25,19 @@ GtkWindow* OwnerWindow() {
     return pOwner;
 }
 
+// The chooser running now (window thread only), for EndFolderPicker.
+GtkNativeDialog* g_pRunningChooser = nullptr;
+
 }  // namespace
+
+bool EndFolderPicker() {
+    if (!g_pRunningChooser)
+        return false;
+    WriteLog(L"%s the folder chooser is closed unanswered", L"CFolderPicker::EndFolderPicker");
+    // Hiding ends gtk_native_dialog_run's loop without an answer.
+    gtk_native_dialog_hide(g_pRunningChooser);
+    return true;
+}
 
 bool PickFolderNative(const std::wstring& strPrompt, std::wstring& strFolder) {
     if (!gdk_display_get_default()) {
@@ -42,7 +54,10 @@ bool PickFolderNative(const std::wstring& strPrompt, std::wstring& strFolder) {
                                             WideToAnsi(strFolder).c_str());
     }
     bool bChosen = false;
-    if (gtk_native_dialog_run(GTK_NATIVE_DIALOG(pChooser)) == GTK_RESPONSE_ACCEPT) {
+    g_pRunningChooser = GTK_NATIVE_DIALOG(pChooser);
+    const gint nResponse = gtk_native_dialog_run(GTK_NATIVE_DIALOG(pChooser));
+    g_pRunningChooser = nullptr;
+    if (nResponse == GTK_RESPONSE_ACCEPT) {
         // A folder outside the file system (a remote location) has no path:
         // that answer counts as a cancel.
         gchar* pszPath = gtk_file_chooser_get_filename(GTK_FILE_CHOOSER(pChooser));

@@ -13,3 +13,7 @@ using FolderPickerFn = std::function<bool(const std::wstring& strPrompt, std::ws
 // there is no display or the chosen folder has no local path (a remote
 // location).
 bool PickFolderNative(const std::wstring& strPrompt, std::wstring& strFolder);
+
+// Closes the desktop's folder chooser while it runs, as if cancelled; false
+// when none is open. Window thread only.
+bool EndFolderPicker();

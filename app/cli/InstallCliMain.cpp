@@ -202,10 +202,11 @@ int RunCommand(const CCliOptions& opts, SOUI::SApplication& app, const std::stri
         std::fprintf(pUserErr, "%s\n", CliText(L"licence_not_accepted").c_str());
         return kCliExitLicenceNotAccepted;
     }
-    // The window's lock: one installer at a time per installer folder.
+    // The window's lock, on the installer folder itself: one installer at a
+    // time per installer folder.
     CFileLock lock;
-    const std::string strLock = strInstallerDir + "/TovadocInstaller.lock";
-    if (lock.TryLock(strLock) == CFileLock::Result::Busy) {
+    const std::string strLock = strInstallerDir;
+    if (lock.TryLockFolder(strLock) == CFileLock::Result::Busy) {
         WriteLog(L"%s another installation is running from this folder [%s]", L"InstallCli::main",
                  AnsiToWide(strLock).c_str());
         std::fprintf(pUserErr, "%s\n", WideToAnsi(Tr(L"install_running", L"install_tip")).c_str());

@@ -26,6 +26,7 @@ namespace {
 
 constexpr size_t kSize = 1000000;
 constexpr const char* kLastModified = "Wed, 21 Oct 2015 07:28:00 GMT";
+constexpr const char* kAnswerDate = "Wed, 21 Oct 2015 09:00:00 GMT";
 
 // What the server does; every answer counts from the first request (0).
 struct Behaviour {
@@ -39,6 +40,15 @@ struct Behaviour {
     int nRetryAfter = 0;              // seconds, sent with the busy answers; 0: none
     bool bChangesAfterFirst = false;  // other bytes and ETag from the second answer on
     bool bWrongPart = false;          // a range is answered from byte 0 on
+    // Hostile to resuming: only this answer is the other version; a range
+    // is served whatever If-Range names, refused with 416, or taken from a
+    // resource of twice the size; the first version's own ETag and Date.
+    int nChangedAnswer = -1;
+    bool bIgnoresIfRange = false;
+    bool bRefusesRanges = false;
+    bool bOtherSize = false;
+    std::string strETag = "\"v1\"";
+    const char* szDate = kAnswerDate;
 };
 
 Behaviour Busy(int nStatus) {
@@ -81,6 +91,7 @@ protected:
         m_v1 = Pattern(kSize);
         m_v2 = m_v1;
         std::reverse(m_v2.begin(), m_v2.end());
+        m_double = m_v1 + m_v1;
         m_server.Http().Get("/flaky", [this](const httplib::Request& req, httplib::Response& res) {
             Answer(req, res);
         });
@@ -103,29 +114,37 @@ protected:
             res.set_content("come back later", "text/plain");
             return;
         }
-        const bool bNew = b.bChangesAfterFirst && k > 0;
+        const bool bNew = (b.bChangesAfterFirst && k > 0) || k == b.nChangedAnswer;
         const std::string* pBody = bNew ? &m_v2 : &m_v1;
-        const std::string strTag = bNew ? "\"v2\"" : "\"v1\"";
+        const std::string strTag = bNew ? "\"v2\"" : b.strETag;
         if (b.bETag)
             res.set_header("ETag", strTag);
-        if (b.bLastModified)
+        if (b.bLastModified) {
             res.set_header("Last-Modified", kLastModified);
+            res.set_header("Date", b.szDate);
+        }
         if (b.bRanges)
             res.set_header("Accept-Ranges", "bytes");
         // A server without ranges, or an If-Range naming another version,
         // sends the whole body (the library would otherwise cut the range).
         const std::string strIfRange = req.get_header_value("If-Range");
         const std::string strCurrent = b.bETag ? strTag : kLastModified;
-        if (!b.bRanges || (!strIfRange.empty() && strIfRange != strCurrent)) {
+        if (b.bRefusesRanges && !req.ranges.empty()) {
+            res.status = 416;
+            return;
+        }
+        if (!b.bRanges || (!b.bIgnoresIfRange && !strIfRange.empty() && strIfRange != strCurrent)) {
             const_cast<httplib::Request&>(req).ranges.clear();
             res.status = 200;
         } else if (b.bWrongPart && !req.ranges.empty()) {
             const_cast<httplib::Request&>(req).ranges = {{0, -1}};
         }
+        if (b.bOtherSize && !req.ranges.empty())
+            pBody = &m_double;
         const size_t nFirst = req.ranges.empty() ? 0 : static_cast<size_t>(req.ranges[0].first);
-        const size_t nStop = k < b.nCutAnswers ? nFirst + b.nCutAt : kSize;
+        const size_t nStop = k < b.nCutAnswers ? nFirst + b.nCutAt : pBody->size();
         res.set_content_provider(
-            kSize, "application/octet-stream",
+            pBody->size(), "application/octet-stream",
             [this, pBody, nStop](size_t offset, size_t length, httplib::DataSink& sink) {
                 if (offset >= nStop)
                     return false;  // drops the connection
@@ -147,7 +166,7 @@ protected:
         return m_asked;
     }
 
-    std::string m_v1, m_v2;
+    std::string m_v1, m_v2, m_double;
     Behaviour m_behaviour;
     std::mutex m_mutex;
     std::vector<Asked> m_asked;
@@ -187,11 +206,11 @@ TEST_F(ClusterCurlRetry, TransientFailuresAreRetriedAndResumedOnlyWhereSafe) {
          {{"", ""}, {"", ""}},
          false,
          kSize + 400000},
-        {"no version to name: starts over",
+        {"no version to name, but the pin checks: resumed",
          with([](Behaviour& b) { b.nCutAt = 400000, b.nCutAnswers = 1, b.bETag = false; }),
-         {{"", ""}, {"", ""}},
+         {{"", ""}, {"bytes=400000-", ""}},
          false,
-         kSize + 400000},
+         kSize},
         {"a date names the version",
          with([](Behaviour& b) {
              b.nCutAt = 400000, b.nCutAnswers = 1, b.bETag = false, b.bLastModified = true;
@@ -264,6 +283,84 @@ TEST_F(ClusterCurlRetry, TransientFailuresAreRetriedAndResumedOnlyWhereSafe) {
         // Reports are thinned to one per percent: the last may be short of the end.
         EXPECT_EQ(kSize, receiver.m_reports.back().first) << c.szName;
         EXPECT_GE(receiver.m_reports.back().second, kSize * 0.99) << c.szName;
+    }
+}
+
+// A part is joined only to its own file: servers that ignore If-Range or
+// answer another byte, size or version, refuse the range, or name their
+// version unsafely. A control character in an ETag is never sent back.
+TEST_F(ClusterCurlRetry, APartIsJoinedOnlyToItsOwnFile) {
+    const std::string r = "bytes=400000-", kV1 = "\"v1\"";
+    struct Case {
+        const char* szName;
+        Behaviour b;  // cut once at 400000, plus what the row changes
+        bool bPinned;
+        int nRetries;
+        std::vector<Asked> asked;
+        long lCode;
+        TransferFailure eFailure;
+        const std::string* pFile;  // what p.exe holds afterwards; nullptr: absent
+    };
+    auto with = [](auto change) {
+        Behaviour b;
+        b.nCutAt = 400000, b.nCutAnswers = 1;
+        change(b);
+        return b;
+    };
+    const TransferFailure kOk = TransferFailure::None;
+    // clang-format off
+    const Case cases[] = {
+        {"206 of the new version despite If-Range: starts over",
+         with([](Behaviour& b) { b.nChangedAnswer = 1, b.bIgnoresIfRange = true; }),
+         false, 3, {{"", ""}, {r, kV1}, {"", ""}}, 200, kOk, &m_v1},
+        {"206 from another byte: starts over", with([](Behaviour& b) { b.bWrongPart = true; }),
+         false, 3, {{"", ""}, {r, kV1}, {"", ""}}, 200, kOk, &m_v1},
+        {"206 of another size: starts over", with([](Behaviour& b) { b.bOtherSize = true; }),
+         false, 3, {{"", ""}, {r, kV1}, {"", ""}}, 200, kOk, &m_v1},
+        {"416: the next attempt asks for the whole",
+         with([](Behaviour& b) { b.bRefusesRanges = true; }),
+         false, 3, {{"", ""}, {r, kV1}, {"", ""}}, 200, kOk, &m_v1},
+        {"416 with no retry left names the refusal",
+         with([](Behaviour& b) { b.bRefusesRanges = true; }),
+         false, 1, {{"", ""}, {r, kV1}}, 416, TransferFailure::RangeRefused, nullptr},
+        {"a wrong part with no retry left names it", with([](Behaviour& b) { b.bWrongPart = true; }),
+         false, 1, {{"", ""}, {r, kV1}}, -1, TransferFailure::BadPart, nullptr},
+        {"a control character in the ETag: no validator",
+         with([](Behaviour& b) { b.strETag = "\"v\x01" "1\""; }),
+         false, 3, {{"", ""}, {"", ""}}, 200, kOk, &m_v1},
+        {"a date of the answer's own second is no validator",
+         with([](Behaviour& b) { b.bETag = false, b.bLastModified = true, b.szDate = kLastModified; }),
+         false, 3, {{"", ""}, {"", ""}}, 200, kOk, &m_v1},
+        {"no validator and no pin: starts over", with([](Behaviour& b) { b.bETag = false; }),
+         false, 3, {{"", ""}, {"", ""}}, 200, kOk, &m_v1},
+        {"joined against the pin: fetched whole once more",
+         with([](Behaviour& b) { b.bETag = false, b.nChangedAnswer = 1; }),
+         true, 3, {{"", ""}, {r, ""}, {"", ""}}, 200, kOk, &m_v1},
+        {"still not the pinned file whole: fails, only once more",
+         with([](Behaviour& b) { b.bETag = false, b.bChangesAfterFirst = true; }),
+         true, 3, {{"", ""}, {r, ""}, {"", ""}}, -1, TransferFailure::HashMismatch, nullptr},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        Behave(c.b);
+        fs::remove(m_dir / "p.exe");
+        Client client;
+        client.m_nRetries = c.nRetries;
+        client.m_nRetryPauseMs = 10;
+        if (c.bPinned)
+            client.setExpectedSha256(Sha256Of(m_v1));
+        CurlResult result = client.downloadFile(m_server.Url("/flaky"), "p.exe", m_dir.path());
+        EXPECT_EQ(c.lCode, result.lResCode) << c.szName << ": " << result.strMsg;
+        EXPECT_EQ(c.eFailure, result.eFailure) << c.szName;
+        EXPECT_EQ(c.pFile != nullptr, fs::exists(m_dir / "p.exe")) << c.szName;
+        EXPECT_TRUE(c.pFile == nullptr || ReadFile(m_dir / "p.exe") == *c.pFile) << c.szName;
+        EXPECT_FALSE(fs::exists(m_dir / "p.exe.temp")) << c.szName;
+        std::vector<Asked> asked = AskedSoFar();
+        ASSERT_EQ(c.asked.size(), asked.size()) << c.szName;
+        for (size_t i = 0; i < asked.size(); ++i) {
+            EXPECT_EQ(c.asked[i].strRange, asked[i].strRange) << c.szName << " #" << i;
+            EXPECT_EQ(c.asked[i].strIfRange, asked[i].strIfRange) << c.szName << " #" << i;
+        }
     }
 }
 

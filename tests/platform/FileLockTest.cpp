@@ -106,3 +106,14 @@ TEST_F(FileLock, PlacesWhereNoLockCanBeTakenFail) {
     EXPECT_EQ(lock.TryLock((m_tmp / "folder.lock").string()), CFileLock::Result::Failed);
     EXPECT_FALSE(lock.IsLocked());
 }
+
+// The folder itself is locked: a link planted at a lock file's name, where
+// an earlier installer kept its lock, changes nothing.
+TEST_F(FileLock, AFolderIsLockedThroughItselfWhateverLiesInIt) {
+    fs::create_symlink("/nonexistent", m_strPath);
+    CFileLock first, second;
+    ASSERT_EQ(first.TryLockFolder(m_tmp.path().string()), CFileLock::Result::Locked);
+    EXPECT_EQ(second.TryLockFolder(m_tmp.path().string()), CFileLock::Result::Busy);
+    first.Unlock();
+    EXPECT_EQ(second.TryLockFolder(m_tmp.path().string()), CFileLock::Result::Locked);
+}

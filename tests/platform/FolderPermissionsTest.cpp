@@ -1,6 +1,7 @@
 #include <acl/libacl.h>
 #include <grp.h>
 #include <gtest/gtest.h>
+#include <pwd.h>
 #include <sys/acl.h>
 #include <sys/stat.h>
 
@@ -92,6 +93,24 @@ TEST_F(FolderPermissions, MergesIntoExistingEntriesAndKeepsTheOthers) {
     // A second grant changes nothing more and adds no second entry.
     ASSERT_TRUE(GrantFolderAccess(dir.wstring(), L"Users"));
     EXPECT_EQ(AclText(dir, ACL_TYPE_ACCESS), strAccess);
+}
+
+// The wider mask the group needs gives no other entry more than it had,
+// and a folder without an inherited list gets a minimal one.
+TEST_F(FolderPermissions, OtherEntriesKeepTheirRightsAndAreNotInherited) {
+    if (!getpwnam("nobody") || !getgrnam("nogroup"))
+        GTEST_SKIP() << "this system has no user nobody or group nogroup";
+    auto dir = m_tmp / "narrow";
+    std::filesystem::create_directory(dir);
+    ASSERT_TRUE(
+        SetAclText(dir, ACL_TYPE_ACCESS, "u::rwx,g::rwx,o::---,u:nobody:rwx,g:nogroup:rw-,m::r--"));
+    ASSERT_TRUE(GrantFolderAccess(dir.wstring(), L"Users"));
+    const std::string strAccess = AclText(dir, ACL_TYPE_ACCESS);
+    for (const char* szLine :
+         {"user:nobody:r--", "group::r--", "group:nogroup:r--", "group:users:rwx", "mask::rwx"})
+        EXPECT_TRUE(HasLine(strAccess, szLine)) << szLine << "\n" << strAccess;
+    EXPECT_EQ(AclText(dir, ACL_TYPE_DEFAULT),
+              "user::rwx\ngroup::r--\ngroup:users:rwx\nmask::rwx\nother::---\n");
 }
 
 TEST_F(FolderPermissions, FileGetsTheAccessEntryOnly) {

@@ -146,13 +146,26 @@ TEST(RunAndCapture, LastLinesOfBothStreamsBeforeExitAreKept) {
     }
 }
 
-TEST(RunAndCapture, LargeOutputArrivesWholeAndInOrder) {
-    const size_t size = 3 * 1024 * 1024 + 17;
+// Output beyond 1 MiB keeps its first and last 512 KiB, in order, and says
+// how much is missing between them.
+TEST(RunAndCapture, LargeOutputKeepsItsBothEndsInOrder) {
+    const size_t kKept = 512 * 1024;
+    for (size_t size : {size_t{2 * kKept}, size_t{3 * 1024 * 1024 + 17}}) {
+        std::string output;
+        ASSERT_EQ(RunAndCapture(Helper("write_bytes") + " " + std::to_string(size), output, 60000),
+                  0);
+        const size_t nDropped = size - 2 * kKept;
+        const std::string line =
+            nDropped ? "\n[" + std::to_string(nDropped) + " bytes of output dropped]\n" : "";
+        ASSERT_EQ(output.size(), 2 * kKept + line.size()) << size;
+        EXPECT_EQ(output.substr(kKept, line.size()), line);
+        for (size_t i = 0; i < 2 * kKept; i += 4099) {
+            const size_t nAt = i < kKept ? i : i + line.size();
+            const size_t nByte = i < kKept ? i : i + nDropped;
+            ASSERT_EQ(output[nAt], static_cast<char>('a' + nByte % 65536 % 26)) << i;
+        }
+    }
     std::string output;
-    ASSERT_EQ(RunAndCapture(Helper("write_bytes") + " " + std::to_string(size), output, 60000), 0);
-    ASSERT_EQ(output.size(), size);
-    for (size_t i = 0; i < size; i += 4099)
-        ASSERT_EQ(output[i], static_cast<char>('a' + i % 65536 % 26)) << i;
 
     ASSERT_EQ(RunAndCapture(Helper("write_bytes") + " 100000 err", output, 60000), 0);
     EXPECT_EQ(output.size(), 100000u);
@@ -371,6 +384,24 @@ TEST(LaunchProcess, ElevatedInstallerStartsTheProgramAsTheInvokingUser) {
     StderrCapture capture;
     EXPECT_FALSE(LaunchProcess(commandLine));
     EXPECT_EQ(capture.Text(), "CreateProcess failed. Error: 13\n");
+    // A uid the user database does not know: nothing runs, as them or as root.
+    uid_t nUnknown = 3999999;
+    while (getpwuid(nUnknown) != nullptr)
+        ++nUnknown;
+    const std::string unknown = std::to_string(nUnknown);
+    for (bool bPkexec : {true, false}) {
+        CScopedEnv unknownSudo("SUDO_UID", bPkexec ? nullptr : unknown.c_str());
+        CScopedEnv unknownPkexec("PKEXEC_UID", bPkexec ? unknown.c_str() : nullptr);
+        const std::string name = UniqueName(bPkexec ? "Unknown1" : "Unknown2");
+        std::wstring line =
+            AnsiToWide(QuoteProgram(CopyHelper(dir, "sleep_ms", name).string()) + " 600000");
+        StderrCapture refused;
+        EXPECT_FALSE(LaunchProcess(line)) << name;
+        EXPECT_NE(refused.Text().find("is unknown to the user database"), std::string::npos);
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        uint32_t found = 0;
+        EXPECT_FALSE(FindProcessByName(AnsiToWide(name), found)) << name;
+    }
     // The installer itself is still root.
     EXPECT_EQ(geteuid(), 0u);
 }
@@ -567,4 +598,36 @@ TEST(FindProcessByName, ProgramThatRenamedItselfIsNotFound) {
     ASSERT_TRUE(bRenamed);
     uint32_t pid = 0;
     EXPECT_FALSE(FindProcessByName(AnsiToWide(name), pid)) << pid;
+}
+
+// The kernel's " (deleted)" mark comes off a program whose file is gone,
+// never off a program really named so.
+TEST(FindProcessByName, TheDeletedMarkComesOffOnlyWhenTheFileIsGone) {
+    struct Case {
+        const char* szName;
+        bool bNameHasMark;    // the file itself is called "<name> (deleted)"
+        bool bDeleteFile;     // removed while it runs
+        bool bFoundWithMark;  // found under "<name> (deleted)"
+        bool bFoundWithout;   // found under "<name>"
+    } cases[] = {
+        {"named with the mark", true, false, true, false},
+        {"file gone", false, true, false, true},
+        {"named with the mark, then gone", true, true, true, false},
+    };
+    int nCase = 0;
+    for (const Case& c : cases) {
+        TempDir dir;
+        const std::string name = UniqueName("Del" + std::to_string(++nCase));
+        const std::string file = c.bNameHasMark ? name + " (deleted)" : name;
+        const fs::path copy = CopyHelper(dir, "sleep_ms", file);
+        Child child({copy.string(), "600000"});
+        ASSERT_GT(child.Pid(), 0) << c.szName;
+        uint32_t pid = 0;
+        ASSERT_TRUE(WaitUntilFound(file, pid)) << c.szName;
+        if (c.bDeleteFile)
+            fs::remove(copy);
+        EXPECT_EQ(c.bFoundWithMark, FindProcessByName(AnsiToWide(name + " (deleted)"), pid))
+            << c.szName;
+        EXPECT_EQ(c.bFoundWithout, FindProcessByName(AnsiToWide(name), pid)) << c.szName;
+    }
 }

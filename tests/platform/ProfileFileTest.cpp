@@ -276,6 +276,9 @@ TEST(ProfileWrite, UntouchedBytesAreKeptExactly) {
         {"\xFF\xFE[\0C\0o\0n\0f\0i\0g\0]\0\n\0x\0=\0\x00\xDC\n\0\x41"s,
          "\xFF\xFE[\0C\0o\0n\0f\0i\0g\0]\0\n\0x\0=\0\x00\xDC\n\0"
          "c\0h\0a\0n\0n\0e\0l\0=\0\x31\0\x30\0\n\0\x41"s},
+        // The first line ends in a lone CR, and empty lines follow the
+        // section: the new line must not join the CR to the next LF.
+        {"[Config]\rlanguage=1\n\n[Old]\r\n", "[Config]\rlanguage=1\nchannel=10\r\n\n[Old]\r\n"},
     };
     for (const Case& c : cases) {
         WriteFile(file, c.before);

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cctype>
+#include <chrono>
 #include <ctime>
 #include <sstream>
 #include <string>
@@ -162,4 +165,47 @@ TEST(WriteLog, EveryEntryIsOneWholeLine) {
         }
     }
     EXPECT_EQ(nLines, 800);
+}
+
+// Entries far longer than a pipe takes in one piece, written by several
+// threads into a pipe whose reader is slow: each still comes out whole.
+TEST(WriteLog, LongEntriesIntoAFullPipeNeverMix) {
+    int fds[2];
+    ASSERT_EQ(0, pipe(fds));
+    const int nSaved = dup(STDERR_FILENO);
+    dup2(fds[1], STDERR_FILENO);
+    close(fds[1]);
+    std::string text;
+    std::thread reader([&text, fd = fds[0]] {
+        char buf[512];
+        for (ssize_t n; (n = read(fd, buf, sizeof(buf))) > 0;) {
+            text.append(buf, static_cast<size_t>(n));
+            std::this_thread::sleep_for(std::chrono::microseconds(50));
+        }
+    });
+    std::vector<std::thread> writers;
+    for (int t = 0; t < 4; ++t) {
+        // 3000 three-byte characters: about 9 KB an entry.
+        writers.emplace_back([t] {
+            for (int i = 0; i < 20; ++i)
+                WriteLog(L"%s", std::wstring(3000, static_cast<wchar_t>(0x4E00 + t)).c_str());
+        });
+    }
+    for (std::thread& writer : writers)
+        writer.join();
+    dup2(nSaved, STDERR_FILENO);
+    close(nSaved);
+    reader.join();
+    close(fds[0]);
+    std::istringstream lines(text);
+    int nLines = 0;
+    for (std::string line; std::getline(lines, line); ++nLines) {
+        const size_t stamp = StampLength(line);
+        ASSERT_GT(stamp, 0u) << line.substr(0, 80);
+        std::string whole;
+        for (int i = 0; i < 3000; ++i)
+            whole += line.substr(stamp, 3);
+        EXPECT_TRUE(line.substr(stamp) == whole) << "line " << nLines << " mixes entries";
+    }
+    EXPECT_EQ(80, nLines);
 }

@@ -116,6 +116,23 @@ TEST(ImgDecoderPng, HugeDeclaredSizeIsRefusedBeforeAllocating) {
     EXPECT_EQ(pImg, nullptr);
 }
 
+// A text chunk declaring 1.9 GB in a file of 72 bytes: refused by its
+// length, before libpng would allocate for it.
+TEST(ImgDecoderPng, AChunkLongerThanTheDataIsRefusedBeforeAllocating) {
+    std::vector<uint8_t> rgba(16 * 16 * 4, 1);
+    std::vector<char> png = WritePng(rgba, 16, 16, PNG_FORMAT_RGBA);
+    png.resize(33);  // signature and IHDR
+    const unsigned char kChunk[] = {0x71, 0x00, 0x00, 0x00, 't', 'E', 'X', 't'};
+    png.insert(png.end(), kChunk, kChunk + sizeof(kChunk));
+    png.resize(72, 'x');
+    IImgX* pImg = nullptr;
+    testsupport::StderrCapture capture;
+    EXPECT_FALSE(RenderEnv::Get().Decoder()->DecodeImage(png.data(), png.size(), &pImg));
+    EXPECT_EQ(pImg, nullptr);
+    EXPECT_NE(capture.Text().find("a chunk is longer than the 72 bytes of data"), std::string::npos)
+        << capture.Text();
+}
+
 TEST(ImgDecoderPng, RendererWithoutDecoderRefusesBitmaps) {
     IRenderFactory* pFactory = nullptr;
     ASSERT_TRUE(RenderEnv::Get().Loader().LoadRenderFactory(&pFactory));

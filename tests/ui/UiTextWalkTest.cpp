@@ -115,10 +115,11 @@ std::vector<InstallFailureReason> TransferReasons(bool bVerification) {
         bVerification
             ? std::vector<TransferFailure>{TransferFailure::HashMismatch, TransferFailure::BadPin}
             : std::vector<TransferFailure>{
-                  TransferFailure::Unreachable, TransferFailure::TimedOut, TransferFailure::CutOff,
-                  TransferFailure::HttpStatus,  TransferFailure::Certificate,
-                  TransferFailure::DiskFull,    TransferFailure::LocalFile,
-                  TransferFailure::Other};
+                  TransferFailure::Unreachable,  TransferFailure::TimedOut,
+                  TransferFailure::CutOff,       TransferFailure::HttpStatus,
+                  TransferFailure::Certificate,  TransferFailure::DiskFull,
+                  TransferFailure::LocalFile,    TransferFailure::BadPart,
+                  TransferFailure::RangeRefused, TransferFailure::Other};
     for (TransferFailure eKind : kinds) {
         CurlResult result;
         result.eFailure = eKind;

@@ -2,6 +2,7 @@
 // disk, against the demo server.
 #include <gtest/gtest.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
 
 #include <chrono>
 #include <filesystem>
@@ -31,22 +32,44 @@ std::string Sha256OfFile(const fs::path& file) {
     return hex;
 }
 
+constexpr const char* kPipe = "<pipe>";
+
 class InstallWorkflowDownloads : public workflowtest::WorkflowFixture {
 protected:
     // A fresh installer folder, install folder, server and run, for one row
-    // of a table; files to lie beside the installer are laid there first.
-    std::vector<int> RunFresh(
-        const std::vector<std::string>& vecModes, const std::string& strConfig,
-        const std::vector<std::pair<std::string, std::string>>& besides = {}) {
+    // of a table; files to lie beside the installer are laid there first
+    // (kPipe as the content makes a pipe).
+    // strPackUrls, when given, replaces the package's address; "{pack}" and
+    // "{net}" in it stand for the server's package and framework.
+    std::vector<int> RunFresh(const std::vector<std::string>& vecModes,
+                              const std::string& strConfig,
+                              const std::vector<std::pair<std::string, std::string>>& besides = {},
+                              const std::string& strPackUrls = "") {
         m_pRun.reset();
         m_server.Stop();
         fs::remove_all(m_installerDir);
         fs::remove_all(m_installDir);
         fs::create_directories(m_installerDir);
-        for (const auto& [name, content] : besides)
-            WriteFile(m_installerDir / name, content);
+        for (const auto& [name, content] : besides) {
+            if (content == kPipe)
+                EXPECT_EQ(0, mkfifo((m_installerDir / name).c_str(), 0600)) << name;
+            else
+                WriteFile(m_installerDir / name, content);
+        }
         m_pRun = std::make_unique<workflowtest::CWorkflowRun>();
         StartServer(vecModes, strConfig);
+        if (!strPackUrls.empty()) {
+            std::string ini = ReadFile(m_installerDir / "Install.ini");
+            const std::string pack = m_server.Url("/software/install_pack/tvdoc2.0.exe");
+            std::string urls = strPackUrls;
+            for (auto [key, value] :
+                 {std::pair<std::string, std::string>{"{pack}", pack},
+                  {"{net}", m_server.Url("/software/third_party/NETFramework4.5.exe")}})
+                for (size_t at; (at = urls.find(key)) != std::string::npos;)
+                    urls.replace(at, key.size(), value);
+            ini.replace(ini.find(pack), pack.size(), urls);
+            WriteFile(m_installerDir / "Install.ini", ini);
+        }
         auto pMgr = MakeManager();
         std::vector<int> rows = RunInstall(*pMgr);
         return rows;
@@ -239,4 +262,49 @@ TEST_F(InstallWorkflowDownloads, AFullDiskFailsTheDownloadsAndKeepsWhatWasThere)
     EXPECT_EQ(ReadFile(m_installerDir / "net4.exe"), "an earlier framework installer");
     EXPECT_FALSE(fs::exists(m_installerDir / "TovadocSetup.exe"));
     EXPECT_FALSE(HasTempFiles());
+}
+
+TEST_F(InstallWorkflowDownloads, MirrorsUnstartablePackagesAndPipesAtItsNames) {
+    RegisterReleases({"v4"});
+    const std::string pack = Sha256OfFile(BinDir() / "TovadocSetup.exe");
+    const std::string kNoProgram = "MZ\x90 no program for this system\n";
+    // clang-format off
+    struct Case {
+        const char* szName;
+        std::string strUrls;
+        std::string strConfig;
+        std::vector<std::pair<std::string, std::string>> besides;
+        std::vector<int> rows;
+        const wchar_t* szReason;  // of the last event; nullptr when it succeeded
+        bool bPackageAfter;       // TovadocSetup.exe is there afterwards
+    } cases[] = {
+        {"a refused address, then the package",
+         "http://127.0.0.1:9/p {pack}", "download_retries=0\n", {},
+         kInstalledWithoutFramework, nullptr, true},
+        {"the pin holds each address: another file, then the package",
+         "{net}\t {pack}", "download_retries=0\ninstall_pack_sha256=" + pack + "\n", {},
+         kInstalledWithoutFramework, nullptr, true},
+        {"every address refused: the last one's failure",
+         "http://127.0.0.1:9/a http://127.0.0.1:9/b", "download_retries=0\n", {},
+         {1, 2, 9, 11}, L"reason_unreachable", false},
+        {"a package that is no program is deleted", "", "", {{"TovadocSetup.exe", kNoProgram}},
+         {1, 2, 12, 14}, L"reason_cannot_start", false},
+        {"a pipe at the name, pinned: refused at once", "", "install_pack_sha256=" + pack + "\n",
+         {{"TovadocSetup.exe", kPipe}}, {1, 2, 9, 11}, L"reason_local_file", true},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        std::vector<int> rows = WithoutProgress(RunFresh({}, c.strConfig, c.besides, c.strUrls));
+        EXPECT_EQ(rows, c.rows) << c.szName;
+        EXPECT_FALSE(HasTempFiles()) << c.szName;
+        EXPECT_EQ(c.bPackageAfter,
+                  fs::exists(fs::symlink_status(m_installerDir / "TovadocSetup.exe")))
+            << c.szName;
+        if (c.szReason == nullptr) {
+            EXPECT_TRUE(fs::exists(m_installDir / "Tovadoc.exe")) << c.szName;
+            EXPECT_EQ(Sha256OfFile(m_installerDir / "TovadocSetup.exe"), pack) << c.szName;
+        } else {
+            EXPECT_EQ(m_pRun->Events().back().strReason, c.szReason) << c.szName;
+        }
+    }
 }

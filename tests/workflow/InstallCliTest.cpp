@@ -171,7 +171,7 @@ TEST(InstallCli, ExitCodesAndTextsInTheChosenLanguage) {
                                c.bMissingPack ? DemoIni(server, "/no/such.exe") : DemoIni(server));
         CFileLock lock;
         if (c.bHoldLock) {
-            ASSERT_EQ(lock.TryLock((dir / "TovadocInstaller.lock").string()),
+            ASSERT_EQ(lock.TryLockFolder(dir.string()),
                       CFileLock::Result::Locked);
         }
         int nExit = -1;

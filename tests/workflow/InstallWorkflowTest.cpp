@@ -152,9 +152,15 @@ TEST_F(InstallWorkflow, PackageBesideInstallerIsRunWithoutDownload) {
 
 TEST_F(InstallWorkflow, FrameworkDownloadFailingGoesOnWithThePackage) {
     StartServer({"--net", "missing"});
+    testsupport::StderrCapture capture;
     auto pMgr = MakeManager();
     std::vector<int> rows = WithoutProgress(RunInstall(*pMgr));
     EXPECT_EQ(rows, (std::vector<int>{1, 2, 3, 5, 9, 12, 13, 15, 16}));
+    // The log names the answer, not the library's "No error".
+    EXPECT_NE(capture.Text().find("CInstallMgr::DownNetFile error 下载net包失败 reason=the server "
+                                  "answered 404 (http-status, 404)"),
+              std::string::npos)
+        << capture.Text();
     // (40,-1) is followed directly by the start of the package download.
     const auto& events = m_pRun->Events();
     for (size_t i = 0; i + 1 < events.size(); ++i) {

@@ -6,10 +6,12 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <cwchar>
+#include <mutex>
 
 namespace SOUI {
 
@@ -83,8 +85,8 @@ void WidenFormat(const wchar_t* in, wchar_t* out, size_t capacity) {
 
 // One entry of the log being put together on the stack: what does not fit
 // is cut, line breaks inside it are written as "\\n" and "\\r", so that each
-// entry stays one line, and the whole entry goes out in one system call,
-// so that entries of two threads never mix.
+// entry stays one line, and the whole entry goes out before any other
+// thread's, so that entries of two threads never mix.
 class CEntry {
 public:
     void Put(char c) {
@@ -114,8 +116,19 @@ public:
     void Write() {
         if (m_n == sizeof(m_bytes))
             m_bytes[m_n - 1] = '\n';  // a cut entry still ends its line
-        ssize_t ignored = write(STDERR_FILENO, m_bytes, m_n);
-        (void)ignored;
+        // A pipe takes a write longer than PIPE_BUF in pieces, and a signal
+        // may cut any write short: the rest of an entry must follow it
+        // before another thread's entry begins.
+        static std::mutex s_writeLock;
+        std::lock_guard<std::mutex> guard(s_writeLock);
+        for (size_t nDone = 0; nDone < m_n;) {
+            const ssize_t n = write(STDERR_FILENO, m_bytes + nDone, m_n - nDone);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                return;
+            nDone += static_cast<size_t>(n);
+        }
     }
 
 private:

@@ -228,16 +228,18 @@ TEST_F(TovadocInstaller, ASecondInstallerInTheSameFolderSaysSoAndDoesNotStart) {
     if (!getenv("DISPLAY")) {
         GTEST_SKIP() << "no X display (scripts/test.sh starts Xvfb)";
     }
-    const std::string strLock = (m_dir / "TovadocInstaller.lock").string();
+    const std::string strLock = m_dir.string();
+    // A file planted where older installers kept their lock changes nothing.
+    ASSERT_EQ(0, symlink("/nonexistent", (m_dir / "TovadocInstaller.lock").c_str()));
     // A running installer holds its folder: nobody else gets the lock.
     ASSERT_TRUE(Start());
     ASSERT_FALSE(FindWindow().empty()) << testsupport::ReadFile(m_log);
     CFileLock other;
-    EXPECT_EQ(other.TryLock(strLock), CFileLock::Result::Busy);
+    EXPECT_EQ(other.TryLockFolder(strLock), CFileLock::Result::Busy);
     kill(m_pid, SIGKILL);
     EXPECT_NE(WaitExit(30), -1);
     // ... until it dies, however it dies.
-    ASSERT_EQ(other.TryLock(strLock), CFileLock::Result::Locked);
+    ASSERT_EQ(other.TryLockFolder(strLock), CFileLock::Result::Locked);
 
     // With the folder held, a new installer shows its message box instead of
     // the main window, and ends when the box is closed.
@@ -251,6 +253,40 @@ TEST_F(TovadocInstaller, ASecondInstallerInTheSameFolderSaysSoAndDoesNotStart) {
     Capture("xdotool windowactivate --sync " + strWindow + " 2>/dev/null; xdotool key --window " +
             strWindow + " Escape");
     EXPECT_EQ(WaitExit(30), 1) << testsupport::ReadFile(m_log);
+}
+
+// A signal while the folder chooser is open closes the chooser and then
+// the installer, as its close button does.
+TEST_F(TovadocInstaller, ASignalWhileTheFolderChooserIsOpenEndsTheProgram) {
+    if (!getenv("DISPLAY")) {
+        GTEST_SKIP() << "no X display (scripts/test.sh starts Xvfb)";
+    }
+    ASSERT_TRUE(Start());
+    std::string strWindow = FindWindow();
+    ASSERT_FALSE(strWindow.empty()) << testsupport::ReadFile(m_log);
+    const std::string strGeometry = Capture("xdotool getwindowgeometry --shell " + strWindow);
+    const int nX = std::stoi(strGeometry.substr(strGeometry.find("X=") + 2));
+    const int nY = std::stoi(strGeometry.substr(strGeometry.find("\nY=") + 3));
+    // The browse button right of the folder field: 8 pixels of shadow and
+    // frame, 20 of caption row, then the page's own place for it.
+    // A window just shown may not take a click yet: click until the
+    // chooser is there.
+    std::string strWindows;
+    for (int i = 0; i < 100 && std::stoi("0" + strWindows) < 2; ++i) {
+        if (i % 20 == 0)
+            Capture("xdotool mousemove " + std::to_string(nX + 519) + " " +
+                    std::to_string(nY + 364) + " sleep 0.2 click 1");
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        strWindows = Capture("xdotool search --onlyvisible --pid " + std::to_string(m_pid) +
+                             " 2>/dev/null | wc -l");
+    }
+    ASSERT_GT(std::stoi("0" + strWindows), 1) << "no folder chooser\n"
+                                              << testsupport::ReadFile(m_log);
+    kill(m_pid, SIGTERM);
+    EXPECT_EQ(WaitExit(30), 0) << testsupport::ReadFile(m_log);
+    Capture("xdotool mousemove 0 0");  // the pointer back in its corner for the next test
+    EXPECT_NE(testsupport::ReadFile(m_log).find("the folder chooser is closed unanswered"),
+              std::string::npos);
 }
 
 }  // namespace

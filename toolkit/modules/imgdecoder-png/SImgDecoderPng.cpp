@@ -20,11 +20,32 @@ int64_t MinPixelDataBytes(int64_t nWidth, int64_t nHeight) {
     return nHeight * (1 + (nWidth + 7) / 8);
 }
 
+// libpng takes a chunk's length at its word and allocates for it before it
+// reads: every chunk up to IEND must fit in the data there is.
+bool ChunksFitInData(const uint8_t* p, size_t nSize) {
+    constexpr size_t kSignature = 8, kFrame = 12;  // length, type, CRC
+    for (size_t nPos = kSignature; nPos + 8 <= nSize;) {
+        const size_t nLength = size_t{p[nPos]} << 24 | size_t{p[nPos + 1]} << 16 |
+                               size_t{p[nPos + 2]} << 8 | size_t{p[nPos + 3]};
+        if (nLength > nSize - nPos - 8)
+            return false;
+        if (std::memcmp(p + nPos + 4, "IEND", 4) == 0)
+            return true;
+        nPos += kFrame + nLength;
+    }
+    return true;
+}
+
 }  // namespace
 
 bool SImgDecoderPng::DecodeImage(const void* pBuf, size_t nSize, IImgX** ppImg) {
     if (!ppImg || !pBuf || nSize == 0) {
         SLog(L"%s: no data", L"SImgDecoderPng::DecodeImage");
+        return false;
+    }
+    if (!ChunksFitInData(static_cast<const uint8_t*>(pBuf), nSize)) {
+        WriteLog(L"%s: a chunk is longer than the %zu bytes of data",
+                 L"SImgDecoderPng::DecodeImage", nSize);
         return false;
     }
     png_image image;
