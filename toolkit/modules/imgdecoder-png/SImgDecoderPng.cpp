@@ -44,7 +44,7 @@ bool SImgDecoderPng::DecodeImage(const void* pBuf, size_t nSize, IImgX** ppImg) 
         return false;
     }
     if (!ChunksFitInData(static_cast<const uint8_t*>(pBuf), nSize)) {
-        WriteLog(L"%s: a chunk is longer than the %zu bytes of data",
+        SLog(L"%s: a chunk is longer than the %zu bytes of data",
                  L"SImgDecoderPng::DecodeImage", nSize);
         return false;
     }
