@@ -10,6 +10,7 @@
 #include "http/AppExit.h"
 #include "install/CInstallMgr.h"
 #include "install/EventInstallCallBack.h"
+#include "platform/FolderCreate.h"
 #include "platform/FolderPermissions.h"
 #include "platform/TextConvert.h"
 #include "platform/WriteLog.h"
@@ -34,14 +35,23 @@ using namespace SOUI;
 
 namespace {
 
-enum class PathKind { Missing, Folder, Other };
-
-PathKind GetPathKind(const std::string& strPath) {
-    struct stat st {};
-    if (stat(strPath.c_str(), &st) != 0) {
-        return PathKind::Missing;
+// The "install_tip" text that says why a level of the folder could not be
+// made; "%s" in it stands for that level. Null when there is none to give.
+const wchar_t* FolderReasonKey(FolderCreateError eError) {
+    switch (eError) {
+        case FolderCreateError::PermissionDenied:
+            return L"dir_reason_denied";
+        case FolderCreateError::ReadOnly:
+            return L"dir_reason_read_only";
+        case FolderCreateError::NotAFolder:
+            return L"dir_reason_not_folder";
+        case FolderCreateError::NameTooLong:
+            return L"dir_reason_too_long";
+        case FolderCreateError::None:
+        case FolderCreateError::Other:
+            break;
     }
-    return S_ISDIR(st.st_mode) ? PathKind::Folder : PathKind::Other;
+    return nullptr;
 }
 
 }  // namespace
@@ -219,22 +229,22 @@ void CMainDlg::OnLicense() {
 }
 
 bool CMainDlg::PrepareFolder(const std::wstring& strDir) {
-    const std::string strPath = WideToAnsi(strDir);
-    PathKind kind = GetPathKind(strPath);
-    if (kind == PathKind::Missing && mkdir(strPath.c_str(), 0755) == 0) {
+    const FolderCreateResult result = CreateFolderLevels(WideToAnsi(strDir));
+    if (result.eError == FolderCreateError::None) {
         return true;
     }
-    if (kind == PathKind::Folder) {
-        return true;
+    WriteLog(L"%s cannot use [%s] as the install folder", L"CMainDlg::OnInstall", strDir.c_str());
+    std::wstring strText = Tr(L"dir_error", L"install_tip");
+    const wchar_t* pszReason = FolderReasonKey(result.eError);
+    if (pszReason) {
+        std::wstring strReason = Tr(pszReason, L"install_tip");
+        const size_t nAt = strReason.find(L"%s");
+        if (nAt != std::wstring::npos) {
+            strReason.replace(nAt, 2, AnsiToWide(result.strLevel));
+        }
+        strText += L"\n" + strReason;
     }
-    // A file of that name cannot take the product either.
-    if (kind == PathKind::Missing) {
-        WriteLog(L"%s cannot create [%s] errno=[%d]", L"CMainDlg::OnInstall", strDir.c_str(),
-                 errno);
-    } else {
-        WriteLog(L"%s [%s] exists and is not a folder", L"CMainDlg::OnInstall", strDir.c_str());
-    }
-    ShowMsgBox(this, Tr(L"dir_error", L"install_tip"));
+    ShowMsgBox(this, strText);
     if (m_pEditPath) {
         m_pEditPath->SetWindowText(GetInstallDir());
     }
