@@ -85,6 +85,8 @@ private:
     CurlResult noHandleResult() const;
     CurlResult cancelledResult() const;
     void setCommonOptions();
+    // CAINFO / CAPATH from CTrustStore; without a store, HTTP only.
+    void useSystemTrustStore();
     void armCancelCheck();
     CURLcode performTransfer();
     CurlResult performAndCollect(bool bPartialIsSuccess = false);
@@ -117,6 +119,8 @@ private:
     bool m_bBodyStarted = false;
     bool m_bDiscardBody = false;
     bool m_bRangeRefused = false;
+    // No certificates were found for this transfer (HTTPS refused).
+    bool m_bNoTrustStore = false;
     // Progress over all attempts, so the reports never go back.
     double m_dKnownTotal = 0;
     double m_dReportedFraction = 0;

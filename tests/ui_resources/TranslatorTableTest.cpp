@@ -90,6 +90,8 @@ const Message kMessages[] = {
      "the server answered %d, try later"},
     {"msg_tip", "reason_certificate", "服务器证书不可信",
      "the server's certificate is not trusted"},
+    {"msg_tip", "reason_no_trust_store", "系统中找不到证书，无法建立安全连接",
+     "no certificates on this system to check the server with"},
     {"msg_tip", "reason_disk_full", "磁盘已满，请清理空间", "the disk is full, free some space"},
     {"msg_tip", "reason_local_file", "无法写入安装程序所在文件夹",
      "cannot write beside the installer"},
