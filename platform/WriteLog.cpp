@@ -1,10 +1,14 @@
 #include "platform/WriteLog.h"
 
+#include <fcntl.h>
 #include <glib.h>
+#include <sys/stat.h>
 #include <sys/time.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -16,6 +20,9 @@ namespace {
 constexpr size_t kWideBufferChars = 4096;
 constexpr size_t kStampChars = 64;
 constexpr size_t kNarrowBufferBytes = 1024;
+
+// A log file written beside standard error; -1 for none.
+std::atomic<int> g_nLogFileFd{-1};
 
 // glibc's wide printf reads "%s" as a narrow string; our callers pass wide
 // ones. Add the "l" length to every plain %s and %c so both agree.
@@ -85,6 +92,9 @@ public:
         if (m_n == sizeof(m_bytes))
             m_bytes[m_n - 1] = '\n';  // a cut entry still ends its line
         ssize_t ignored = write(STDERR_FILENO, m_bytes, m_n);
+        const int nFileFd = g_nLogFileFd.load();
+        if (nFileFd >= 0)
+            ignored = write(nFileFd, m_bytes, m_n);
         (void)ignored;
     }
 
@@ -146,4 +156,29 @@ void WriteLogA(const char* format, ...) {
     entry.Put(']');
     entry.Put('\n');
     entry.Write();
+}
+
+bool OpenLogFile(const char* pszPath, bool bKeepStderr) {
+    const int fd =
+        pszPath && *pszPath
+            ? open(pszPath, O_WRONLY | O_CREAT | O_TRUNC | O_APPEND | O_NOFOLLOW | O_CLOEXEC, 0600)
+            : -1;
+    // An older file of the same name may have been readable by others.
+    if (fd < 0 || fchmod(fd, 0600) != 0) {
+        const int nErrno = fd < 0 ? errno : EPERM;
+        if (fd >= 0)
+            close(fd);
+        WriteLogA("WriteLog::OpenLogFile cannot open [%s] errno=[%d]", pszPath ? pszPath : "",
+                  nErrno);
+        return false;
+    }
+    if (bKeepStderr) {
+        const int nOld = g_nLogFileFd.exchange(fd);
+        if (nOld >= 0)
+            close(nOld);
+        return true;
+    }
+    const bool bOk = dup2(fd, STDERR_FILENO) >= 0;
+    close(fd);
+    return bOk;
 }

@@ -14,3 +14,10 @@ void WriteLog(const wchar_t* format, ...);
 // Narrow line wrapped in brackets, no stamp: "[" + message + "]\n". Messages
 // are cut at 1023 bytes.
 void WriteLogA(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// Sends the log to a file as well: created afresh (the last run's entries
+// only), mode 0600, never through a link. With bKeepStderr false standard
+// error itself is pointed at the file, so the libraries' own messages land
+// there too and the terminal stays quiet. False, with the reason on
+// standard error, when the file cannot be opened; nothing changes then.
+bool OpenLogFile(const char* pszPath, bool bKeepStderr);
