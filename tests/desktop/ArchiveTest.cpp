@@ -185,6 +185,8 @@ TEST_F(InstallerArchive, RunsFromItsCacheFolderAndInstallsAgainFromTheKeptPackag
     const auto after = Stamps(cache);
     ASSERT_EQ(after.size(), stamps.size());
     for (const auto& [name, stamp] : stamps) {
+        if (name == "installer.log")
+            continue;  // each run's own
         EXPECT_EQ(after.at(name).first, stamp.first) << name;
         EXPECT_EQ(after.at(name).second.tv_sec, stamp.second.tv_sec) << name;
         EXPECT_EQ(after.at(name).second.tv_nsec, stamp.second.tv_nsec) << name;
