@@ -178,7 +178,10 @@ bool OpenLogFile(const char* pszPath, bool bKeepStderr) {
             close(nOld);
         return true;
     }
-    const bool bOk = dup2(fd, STDERR_FILENO) >= 0;
+    // Standard output too: what the program starts (the product at the
+    // end) inherits both and must not write on the terminal either.
+    fflush(stdout);
+    const bool bOk = dup2(fd, STDERR_FILENO) >= 0 && dup2(fd, STDOUT_FILENO) >= 0;
     close(fd);
     return bOk;
 }

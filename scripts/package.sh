@@ -59,8 +59,7 @@ if [ "$build" = 1 ]; then
     export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$root}" CCACHE_NOHASHDIR=1
     launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
   fi
-  # -O2: the program waits on the network and the user, not on its code;
-  # it halves the compile time of -O3.
+  # -O2: the program waits on the network and the user, not on its code.
   cmake -S "$root" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_C_FLAGS_RELEASE="-O2 -DNDEBUG" -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/OldGlibcSysroot.cmake" -DTOVADOC_SYSROOT="$sysroot" \

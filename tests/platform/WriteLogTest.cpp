@@ -201,6 +201,8 @@ TEST(WriteLog, LogFileTakesTheEntriesAndKeepsTheTerminalQuiet) {
             const bool bOpened = OpenLogFile(log.c_str(), c.bKeepStderr);
             WriteLogA("entry %d", 7);
             fprintf(stderr, "a library's own message\n");
+            printf("a started program's output\n");
+            fflush(stdout);
             _exit(bOpened ? 0 : 1);
         }
         int nStatus = 0;
@@ -210,6 +212,8 @@ TEST(WriteLog, LogFileTakesTheEntriesAndKeepsTheTerminalQuiet) {
         const std::string strTerminal = capture.Text();
         EXPECT_EQ(strFile.find("[entry 7]\n") != std::string::npos, c.bInFile) << c.pszName;
         EXPECT_EQ(strFile.find("own message") != std::string::npos, c.bLibraryInFile) << c.pszName;
+        EXPECT_EQ(strFile.find("program's output") != std::string::npos, c.bLibraryInFile)
+            << c.pszName;
         EXPECT_EQ(strTerminal.find("[entry 7]\n") != std::string::npos, c.bOnTerminal) << c.pszName;
         if (!c.bLink) {
             EXPECT_EQ(strFile.find("the run before"), std::string::npos) << c.pszName;
