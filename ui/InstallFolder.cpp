@@ -33,8 +33,8 @@ std::wstring GetDefaultInstallDir() {
     }
     std::wstring strPrograms =
         DecideProgramsFolder(geteuid() == 0, getenv("XDG_DATA_HOME"), pszHome);
-    // A fresh account may not have ~/.local/share yet; the install folder is
-    // later created one level deep only.
+    // A fresh account may not have ~/.local/share yet; it is made here, as
+    // the shell makes the programs folder when asked for it.
     if (g_mkdir_with_parents(WideToAnsi(strPrograms).c_str(), 0755) != 0) {
         WriteLog(L"InstallFolder::GetDefaultInstallDir cannot create [%s]", strPrograms.c_str());
     }
