@@ -91,6 +91,7 @@ EOF
   archive=$("$root/scripts/package.sh" --ini "$work/Install.ini" --out "$work/dist")
 fi
 echo "archive: $(basename "$archive"), $(du -k "$archive" | cut -f1) KiB"
+version=$(basename "$archive" | sed -n 's/^TovadocInstaller-\(.*\)-linux-.*/\1/p')
 
 start_xvfb
 title='^Tovadoc install program$'
@@ -185,12 +186,12 @@ EOF
   check "$name as $user: the terminal shows makeself's lines and nothing else" \
     sh -c "! grep -v -e '^Verifying archive integrity' -e '^Uncompressing' '$over/terminal.txt'"
   if [ "$user" = root ]; then
-    cache=/var/cache/tovadoc-installer/2.2.3.3
+    cache=/var/cache/tovadoc-installer/$version
     check "$name as root: a plain user can open the folder and run the product" \
       $ns chroot --userspec=65534:65534 "$m" sh -c \
       'ls /opt/Tovadoc >/dev/null && test -x /opt/Tovadoc/Tovadoc.exe && test -r /opt/Tovadoc/user.ini'
   else
-    cache=/home/tester/.cache/tovadoc-installer/2.2.3.3
+    cache=/home/tester/.cache/tovadoc-installer/$version
   fi
   check "$name as $user: installer.log is the owner's alone" \
     test "$($ns stat -c %a "$m$cache/installer.log")" = 600
