@@ -3,9 +3,12 @@
 // down again in reverse order.
 #include <glib-unix.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <string>
 
 #include "app/AppResources.h"
 #include "app/AppShutdown.h"
@@ -121,6 +124,18 @@ int RunInstaller(ComponentLoader& loader, IRenderFactory* pRender) {
 int main() {
     // The toolkit's diagnostics belong in the installer's debug log.
     SetLogSink(&WriteLogV, &WriteLogAV);
+    // What the installer makes is for every user of the machine (folders
+    // 0755, files 0644), whatever umask it was started with: the archive's
+    // unpacker runs it under 077. Child processes inherit this too.
+    umask(022);
+    // Started by the archive's launcher: the log goes to the file it names,
+    // and to standard error as well only with TOVADOC_DEBUG=1.
+    if (const char* pszLog = getenv("TOVADOC_LOG_FILE")) {
+        const std::string strLog = pszLog;
+        unsetenv("TOVADOC_LOG_FILE");
+        const char* pszDebug = getenv("TOVADOC_DEBUG");
+        OpenLogFile(strLog.c_str(), pszDebug && std::string(pszDebug) == "1");
+    }
     if (!ClusterCurl::globalInit()) {
         WriteLog(L"%s libcurl set-up failed; downloads will fail", L"main::main");
     }

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "http/CTrustStore.h"
 #include "platform/CCancelToken.h"
 #include "platform/WriteLog.h"
 
@@ -135,8 +136,11 @@ void ClusterCurl::setCommonOptions() {
     curl_easy_setopt(m_pCurl, CURLOPT_SSL_VERIFYPEER, 1L);
     curl_easy_setopt(m_pCurl, CURLOPT_SSL_VERIFYHOST, 2L);
     const char* szTestCa = secure_getenv(kTestCaFileVariable);
-    if (szTestCa != nullptr && *szTestCa != '\0')
+    if (szTestCa != nullptr && *szTestCa != '\0') {
         curl_easy_setopt(m_pCurl, CURLOPT_CAINFO, szTestCa);
+    } else {
+        useSystemTrustStore();
+    }
     if (!m_strProxy.empty()) {
         curl_easy_setopt(m_pCurl, CURLOPT_PROXY, m_strProxy.c_str());
         // The distributor's proxy is for every host: no_proxy does not apply.
@@ -146,6 +150,30 @@ void ClusterCurl::setCommonOptions() {
     curl_easy_setopt(m_pCurl, CURLOPT_TIMEOUT, static_cast<long>(m_nTimeout));
     // Several clients run on different threads: time-outs must not use signals.
     curl_easy_setopt(m_pCurl, CURLOPT_NOSIGNAL, 1L);
+}
+
+void ClusterCurl::useSystemTrustStore() {
+    const CTrustStore store = CTrustStore::System();
+    m_bNoTrustStore = !store.IsFound();
+    if (m_bNoTrustStore) {
+        // Nothing to verify a peer against: HTTPS is refused before any
+        // connection (an unverified transfer is never made); HTTP goes on.
+        WriteLogA("ClusterCurl::useSystemTrustStore no certificates found: HTTPS refused\n");
+#if LIBCURL_VERSION_NUM >= 0x075500
+        curl_easy_setopt(m_pCurl, CURLOPT_PROTOCOLS_STR, "http");
+        curl_easy_setopt(m_pCurl, CURLOPT_REDIR_PROTOCOLS_STR, "http");
+#else
+        curl_easy_setopt(m_pCurl, CURLOPT_PROTOCOLS, static_cast<long>(CURLPROTO_HTTP));
+        curl_easy_setopt(m_pCurl, CURLOPT_REDIR_PROTOCOLS, static_cast<long>(CURLPROTO_HTTP));
+#endif
+        return;
+    }
+    // Only what was found: a built-in path of the TLS library that does not
+    // exist here would fail the transfer.
+    curl_easy_setopt(m_pCurl, CURLOPT_CAINFO,
+                     store.m_strFile.empty() ? nullptr : store.m_strFile.c_str());
+    curl_easy_setopt(m_pCurl, CURLOPT_CAPATH,
+                     store.m_strDir.empty() ? nullptr : store.m_strDir.c_str());
 }
 
 void ClusterCurl::armCancelCheck() {
@@ -221,6 +249,8 @@ CurlResult ClusterCurl::performAndCollect(bool bPartialIsSuccess) {
         if (status == 0 || (rc != CURLE_OK && !keepStatus)) {
             result.lResCode = rc;
             result.eFailure = ClassifyCurlCode(rc);
+            if (rc == CURLE_UNSUPPORTED_PROTOCOL && m_bNoTrustStore)
+                result.eFailure = TransferFailure::NoTrustStore;
         }
         WriteLogA("curl send msg error: pRes=%s, lResCode=%ld \n", result.strMsg.c_str(),
                   result.lResCode);

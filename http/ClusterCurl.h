@@ -85,6 +85,8 @@ private:
     CurlResult noHandleResult() const;
     CurlResult cancelledResult() const;
     void setCommonOptions();
+    // CAINFO / CAPATH from CTrustStore; without a store, HTTP only.
+    void useSystemTrustStore();
     void armCancelCheck();
     CURLcode performTransfer();
     CurlResult performAndCollect(bool bPartialIsSuccess = false);
@@ -122,6 +124,8 @@ private:
     // must be taken whole, in one answer.
     bool m_bResumed = false;
     bool m_bNoResume = false;
+    // No certificates were found for this transfer (HTTPS refused).
+    bool m_bNoTrustStore = false;
     // Progress over all attempts, so the reports never go back.
     double m_dKnownTotal = 0;
     double m_dReportedFraction = 0;

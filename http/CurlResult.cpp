@@ -14,6 +14,8 @@ const char* TransferFailureName(TransferFailure eFailure) {
             return "http-status";
         case TransferFailure::Certificate:
             return "certificate";
+        case TransferFailure::NoTrustStore:
+            return "no-trust-store";
         case TransferFailure::DiskFull:
             return "disk-full";
         case TransferFailure::LocalFile:

@@ -10,6 +10,7 @@ enum class TransferFailure {
     CutOff,        // the connection broke before the whole body arrived
     HttpStatus,    // an answer other than 200; lResCode is its status
     Certificate,   // the peer could not be verified
+    NoTrustStore,  // HTTPS, but this machine has no certificates to verify against
     DiskFull,      // the file system refused the bytes (no space, quota, size limit)
     LocalFile,     // the file could not be made, written or moved into place
     HashMismatch,  // the bytes are not the ones the distributor pinned

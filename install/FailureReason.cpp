@@ -16,6 +16,8 @@ InstallFailureReason ReasonForTransfer(const CurlResult& result) {
             return {L"reason_http_status", static_cast<int32_t>(result.lResCode)};
         case TransferFailure::Certificate:
             return {L"reason_certificate", 0};
+        case TransferFailure::NoTrustStore:
+            return {L"reason_no_trust_store", 0};
         case TransferFailure::DiskFull:
             return {L"reason_disk_full", 0};
         case TransferFailure::LocalFile:

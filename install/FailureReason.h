@@ -14,7 +14,7 @@ struct InstallFailureReason {
 
 // "reason_unreachable", "reason_download_timed_out", "reason_cut_off",
 // "reason_not_found" (404), "reason_http_status" (other statuses),
-// "reason_certificate", "reason_disk_full", "reason_local_file",
+// "reason_certificate", "reason_no_trust_store", "reason_disk_full", "reason_local_file",
 // "reason_hash_mismatch", "reason_bad_pin" (the settings' pin is no
 // SHA-256), "reason_bad_part" (a resumed answer did not fit the file),
 // "reason_range_refused" (416 to a resume), or "reason_unknown".

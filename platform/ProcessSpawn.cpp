@@ -1,8 +1,11 @@
 #include "platform/ProcessSpawn.h"
 
+#include <dirent.h>
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <linux/close_range.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
@@ -15,6 +18,41 @@
 #include "platform/InvokingUser.h"
 
 extern char** environ;
+
+// Released builds are linked against an older C library and run on older
+// kernels, which lack these; the numbers are the kernel's own.
+#ifndef SYS_close_range
+#define SYS_close_range 436
+#endif
+#ifndef CLOSE_RANGE_CLOEXEC
+#define CLOSE_RANGE_CLOEXEC (1U << 2)
+#endif
+
+namespace {
+
+// A C library before 2.34 cannot close the descriptors in the child: they
+// are marked close-on-exec here instead, which every exec honours.
+void CloseDescriptorsInChild(posix_spawn_file_actions_t* pActions) {
+    using AddCloseFromFn = int (*)(posix_spawn_file_actions_t*, int);
+    static const auto fnAddCloseFrom = reinterpret_cast<AddCloseFromFn>(
+        dlsym(RTLD_DEFAULT, "posix_spawn_file_actions_addclosefrom_np"));
+    if (fnAddCloseFrom) {
+        fnAddCloseFrom(pActions, 3);
+        return;
+    }
+    DIR* pDir = opendir("/proc/self/fd");
+    if (!pDir)
+        return;
+    const int nOwn = dirfd(pDir);
+    while (dirent* pEntry = readdir(pDir)) {
+        const int fd = atoi(pEntry->d_name);
+        if (fd >= 3 && fd != nOwn)
+            fcntl(fd, F_SETFD, fcntl(fd, F_GETFD) | FD_CLOEXEC);
+    }
+    closedir(pDir);
+}
+
+}  // namespace
 
 int SpawnProgram(const std::vector<std::string>& args, posix_spawn_file_actions_t* pActions,
                  short extraFlags, pid_t& pid) {
@@ -42,7 +80,7 @@ int SpawnProgram(const std::vector<std::string>& args, posix_spawn_file_actions_
         posix_spawn_file_actions_init(&localActions);
         pActions = &localActions;
     }
-    posix_spawn_file_actions_addclosefrom_np(pActions, 3);
+    CloseDescriptorsInChild(pActions);
 
     const bool bSearchPath = args[0].find('/') == std::string::npos;
     int rc = bSearchPath ? posix_spawnp(&pid, argv[0], pActions, &attr, argv.data(), environ)
@@ -106,7 +144,14 @@ std::vector<std::string> UserEnvironment(const CInvokingUser& user) {
     int nNull = open("/dev/null", O_RDONLY);
     if (nNull < 0 || dup2(nNull, STDIN_FILENO) < 0)
         err = errno;
-    syscall(SYS_close_range, 3u, ~0u, CLOSE_RANGE_CLOEXEC);
+    if (syscall(SYS_close_range, 3u, ~0u, CLOSE_RANGE_CLOEXEC) != 0) {
+        // Kernels before 5.11: one descriptor at a time, up to the limit.
+        struct rlimit limit {};
+        long nMax =
+            syscall(SYS_getrlimit, RLIMIT_NOFILE, &limit) == 0 ? long(limit.rlim_cur) : 1024;
+        for (long fd = 3; fd < nMax && fd < 65536; ++fd)
+            fcntl(int(fd), F_SETFD, FD_CLOEXEC);
+    }
     sigset_t none;
     sigemptyset(&none);
     sigprocmask(SIG_SETMASK, &none, nullptr);

@@ -21,3 +21,11 @@ void WriteLogA(const char* format, ...) __attribute__((format(printf, 1, 2)));
 // toolkit's diagnostics to.
 void WriteLogV(const wchar_t* format, va_list args);
 void WriteLogAV(const char* format, va_list args);
+
+// Sends the log to a file as well: created afresh (the last run's entries
+// only), mode 0600, never through a link. With bKeepStderr false standard
+// error and standard output themselves are pointed at the file, so the
+// libraries' messages and what the program starts land there too and the
+// terminal stays quiet. False, with the reason on
+// standard error, when the file cannot be opened; nothing changes then.
+bool OpenLogFile(const char* pszPath, bool bKeepStderr);

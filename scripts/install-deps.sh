@@ -10,7 +10,7 @@ packages=(
   fonts-wqy-microhei fonts-dejavu-core librsvg2-bin
   libgtest-dev libgmock-dev libcpp-httplib-dev
   xvfb xdotool imagemagick x11-utils
-  makeself weston zenity
+  makeself patchelf mmdebstrap weston zenity
   ansible-core
   dbus at-spi2-core python3-pyatspi
   libbenchmark-dev curl nginx-light

@@ -206,10 +206,11 @@ void CMainDlg::OnLicense() {
 }
 
 bool CMainDlg::PrepareFolder(const std::wstring& strDir) {
-    if (CreateInstallDir(strDir, L"CMainDlg::OnInstall")) {
+    std::wstring strReason;
+    if (CreateInstallDir(strDir, L"CMainDlg::OnInstall", &strReason)) {
         return true;
     }
-    ShowMsgBox(this, Tr(L"dir_error", L"install_tip"));
+    ShowMsgBox(this, strReason);
     if (m_pEditPath) {
         m_pEditPath->SetWindowText(GetInstallDir());
     }

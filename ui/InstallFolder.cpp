@@ -9,8 +9,10 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/FolderCreate.h"
 #include "platform/TextConvert.h"
 #include "platform/WriteLog.h"
+#include "ui/UiText.h"
 
 std::wstring DecideProgramsFolder(bool bRoot, const char* pszXdgDataHome, const char* pszHome) {
     if (bRoot) {
@@ -38,8 +40,8 @@ std::wstring GetDefaultInstallDir() {
     }
     std::wstring strPrograms =
         DecideProgramsFolder(geteuid() == 0, getenv("XDG_DATA_HOME"), pszHome);
-    // A fresh account may not have ~/.local/share yet; the install folder is
-    // later created one level deep only.
+    // A fresh account may not have ~/.local/share yet; it is made here, as
+    // the shell makes the programs folder when asked for it.
     if (g_mkdir_with_parents(WideToAnsi(strPrograms).c_str(), 0755) != 0) {
         WriteLog(L"InstallFolder::GetDefaultInstallDir cannot create [%s]", strPrograms.c_str());
     }
@@ -74,21 +76,48 @@ std::wstring SettleInstallDir(const std::wstring& strTyped) {
     return strDir;
 }
 
-bool CreateInstallDir(const std::wstring& strDir, const wchar_t* szOrigin) {
-    const std::string strPath = WideToAnsi(strDir);
-    struct stat st {};
-    if (stat(strPath.c_str(), &st) == 0) {
-        if (S_ISDIR(st.st_mode)) {
-            return true;
-        }
-        // A file of that name cannot take the product either.
-        WriteLog(L"%s [%s] exists and is not a folder", szOrigin, strDir.c_str());
-        return false;
+namespace {
+
+// The "install_tip" text that says why a level of the folder could not be
+// made; "%s" in it stands for that level. Null when there is none to give.
+const wchar_t* FolderReasonKey(FolderCreateError eError) {
+    switch (eError) {
+        case FolderCreateError::PermissionDenied:
+            return L"dir_reason_denied";
+        case FolderCreateError::ReadOnly:
+            return L"dir_reason_read_only";
+        case FolderCreateError::NotAFolder:
+            return L"dir_reason_not_folder";
+        case FolderCreateError::NameTooLong:
+            return L"dir_reason_too_long";
+        case FolderCreateError::None:
+        case FolderCreateError::Other:
+            break;
     }
-    if (mkdir(strPath.c_str(), 0755) == 0) {
+    return nullptr;
+}
+
+}  // namespace
+
+bool CreateInstallDir(const std::wstring& strDir, const wchar_t* szOrigin,
+                      std::wstring* pstrError) {
+    const FolderCreateResult result = CreateFolderLevels(WideToAnsi(strDir));
+    if (result.eError == FolderCreateError::None) {
         return true;
     }
-    WriteLog(L"%s cannot create [%s] errno=[%d]", szOrigin, strDir.c_str(), errno);
+    WriteLog(L"%s cannot use [%s] as the install folder", szOrigin, strDir.c_str());
+    if (pstrError) {
+        std::wstring strText = Tr(L"dir_error", L"install_tip");
+        if (const wchar_t* pszReason = FolderReasonKey(result.eError)) {
+            std::wstring strReason = Tr(pszReason, L"install_tip");
+            const size_t nAt = strReason.find(L"%s");
+            if (nAt != std::wstring::npos) {
+                strReason.replace(nAt, 2, AnsiToWide(result.strLevel));
+            }
+            strText += L"\n" + strReason;
+        }
+        *pstrError = strText;
+    }
     return false;
 }
 

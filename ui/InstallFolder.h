@@ -21,10 +21,12 @@ std::wstring AppendProductFolder(const std::wstring& strCandidate);
 // AppendProductFolder says, a relative name made absolute against the
 // current folder.
 std::wstring SettleInstallDir(const std::wstring& strTyped);
-// Creates the install folder, one level deep, when it is missing. False,
-// with a log line under szOrigin, when it cannot be made or something that
-// is not a folder has its name.
-bool CreateInstallDir(const std::wstring& strDir, const wchar_t* szOrigin);
+// Creates every missing level of the install folder (CreateFolderLevels).
+// False, with a log line under szOrigin, when a level cannot be made or
+// something that is not a folder has its name; *pstrError (when given) is
+// then the text for the user in the interface language, with the reason.
+bool CreateInstallDir(const std::wstring& strDir, const wchar_t* szOrigin,
+                      std::wstring* pstrError = nullptr);
 // Where the folder chooser opens for a typed folder: the folder itself
 // when it exists, else its nearest existing parent (a relative path counts
 // from the current directory); empty when the text is empty.

@@ -215,9 +215,15 @@ int RunCommand(const CCliOptions& opts, SOUI::SApplication& app, const std::stri
     // The window's folder rules (main settled a typed folder already).
     const std::wstring strInstallDir =
         opts.m_strInstallDir.empty() ? GetDefaultInstallDir() : AnsiToWide(opts.m_strInstallDir);
-    if (!CreateInstallDir(strInstallDir, L"InstallCli::main")) {
-        Fail(pUserErr, CliText(L"result_failure", WideToAnsi(Tr(L"dir_error", L"install_tip")) +
-                                                      " (" + WideToAnsi(strInstallDir) + ")"));
+    std::wstring strDirError;
+    if (!CreateInstallDir(strInstallDir, L"InstallCli::main", &strDirError)) {
+        std::wstring strOneLine = strDirError;
+        for (wchar_t& c : strOneLine) {
+            if (c == L'\n')
+                c = L' ';
+        }
+        Fail(pUserErr, CliText(L"result_failure", WideToAnsi(strOneLine) + " (" +
+                                                      WideToAnsi(strInstallDir) + ")"));
         return kCliExitInstallFailed;
     }
     if (!GrantFolderAccess(strInstallDir, L"Users"))

@@ -140,10 +140,34 @@ TEST_F(InstallerArchive, RunsFromItsCacheFolderAndInstallsAgainFromTheKeptPackag
         EXPECT_NE(nExit, 0);
     }
 
-    // First run: everything downloaded beside the program in the cache.
+    // First run: everything downloaded beside the program in the cache; an
+    // older version's folder goes, a newer one's and anything else stay.
     const fs::path cache = m_tmp / "cache" / "tovadoc-installer" / "2.2.3.3";
+    for (const char* pszOther : {"2.2.3.2", "2.10.0.0", "notes"})
+        fs::create_directories(m_tmp / "cache" / "tovadoc-installer" / pszOther / "sub");
     EXPECT_EQ(InstallWithClicks(x, archive, m_tmp / "first", m_tmp / "first.log"), 0)
         << testsupport::ReadFile(m_tmp / "first.log");
+    EXPECT_FALSE(fs::exists(m_tmp / "cache" / "tovadoc-installer" / "2.2.3.2"));
+    EXPECT_TRUE(fs::exists(m_tmp / "cache" / "tovadoc-installer" / "2.10.0.0" / "sub"));
+    EXPECT_TRUE(fs::exists(m_tmp / "cache" / "tovadoc-installer" / "notes" / "sub"));
+    // The terminal stays quiet: the diagnostics are in the log, for the owner only.
+    EXPECT_EQ(testsupport::ReadFile(m_tmp / "first.log").find("CMainDlg::OnInstall"),
+              std::string::npos)
+        << testsupport::ReadFile(m_tmp / "first.log");
+    EXPECT_NE(testsupport::ReadFile(cache / "installer.log").find("CMainDlg::OnInstall installing"),
+              std::string::npos);
+    // makeself runs the launcher under umask 077; others can still use the product.
+    struct Mode {
+        fs::path path;
+        mode_t nOthers;
+    } modes[] = {{cache / "installer.log", 0},
+                 {m_tmp / "first" / "Tovadoc", 05},
+                 {m_tmp / "first" / "Tovadoc" / "user.ini", 04}};
+    for (const Mode& m : modes) {
+        struct stat st {};
+        ASSERT_EQ(stat(m.path.c_str(), &st), 0) << m.path;
+        EXPECT_EQ(st.st_mode & 07, m.nOthers) << m.path;
+    }
     for (const char* pszFile :
          {"TovadocInstaller", "translator.so", "Install.ini", "TovadocSetup.exe", "net4.exe"})
         EXPECT_TRUE(fs::exists(cache / pszFile)) << pszFile;
@@ -162,6 +186,8 @@ TEST_F(InstallerArchive, RunsFromItsCacheFolderAndInstallsAgainFromTheKeptPackag
     const auto after = Stamps(cache);
     ASSERT_EQ(after.size(), stamps.size());
     for (const auto& [name, stamp] : stamps) {
+        if (name == "installer.log")
+            continue;  // each run's own
         EXPECT_EQ(after.at(name).first, stamp.first) << name;
         EXPECT_EQ(after.at(name).second.tv_sec, stamp.second.tv_sec) << name;
         EXPECT_EQ(after.at(name).second.tv_nsec, stamp.second.tv_nsec) << name;
@@ -175,11 +201,18 @@ TEST_F(InstallerArchive, RunsFromItsCacheFolderAndInstallsAgainFromTheKeptPackag
     testsupport::WriteFile(m_tmp / "unpacked" / "TovadocInstaller",
                            "#!/bin/sh\nprintf '<%s>' \"$@\"\nexit 7\n");
     fs::permissions(m_tmp / "unpacked" / "TovadocInstaller", fs::perms::owner_all);
-    strOut = Shell("TOVADOC_CACHE_HOME='" + (m_tmp / "other-cache").string() + "' sh '" +
-                       (m_tmp / "unpacked" / "launch.sh").string() + "' 'a b' '' '*' \"it's\"",
+    strOut = Shell("(TOVADOC_CACHE_HOME='" + (m_tmp / "other-cache").string() + "' sh '" +
+                       (m_tmp / "unpacked" / "launch.sh").string() + "' 'a b' '' '*' \"it's\" 2>'" +
+                       (m_tmp / "launcher.err").string() + "')",
                    &nExit);
     EXPECT_EQ(nExit, 7) << strOut;
     EXPECT_EQ(strOut, "<a b><><*><it's>");
+    // A failure says, in one line, where the log is.
+    EXPECT_EQ(
+        testsupport::ReadFile(m_tmp / "launcher.err"),
+        "TovadocInstaller: stopped with code 7; what happened is in " +
+            (m_tmp / "other-cache" / "tovadoc-installer" / "2.2.3.3" / "installer.log").string() +
+            "\n");
 
     // The installer's own exit code comes back through the archive: without
     // a display it fails.

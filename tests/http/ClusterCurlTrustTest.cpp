@@ -158,6 +158,49 @@ TEST_F(ClusterCurlHttps, OnlyAPeerTheTrustedAuthorityNamedIsAccepted) {
     }
 }
 
+// The bundled TLS library finds the machine's certificates at run time:
+// SSL_CERT_FILE / SSL_CERT_DIR first, the well-known places otherwise
+// (whose authorities do not include the test's). No store: HTTPS is refused
+// before the server hears anything.
+TEST_F(ClusterCurlHttps, TheMachinesCertificatesAreFoundAtRunTime) {
+    fs::create_directory(m_dir / "hashed");
+    fs::copy_file(m_authority.CaFile(), m_dir / "hashed" / "test-ca.pem");
+    ASSERT_EQ(0, std::system(("openssl rehash '" + (m_dir / "hashed").string() + "'").c_str()));
+    const std::string strHashed = (m_dir / "hashed").string();
+    const std::string strCa = m_authority.CaFile();
+    struct Case {
+        const char* szName;
+        const char* szFile;
+        const char* szDir;
+        TransferFailure eFailure;
+        int nRequests;
+    } cases[] = {
+        {"SSL_CERT_FILE", strCa.c_str(), nullptr, TransferFailure::None, 1},
+        {"SSL_CERT_DIR", nullptr, strHashed.c_str(), TransferFailure::None, 1},
+        {"the system's store", nullptr, nullptr, TransferFailure::Certificate, 0},
+        {"SSL_CERT_FILE names nothing", "/nonexistent/ca.pem", nullptr,
+         TransferFailure::NoTrustStore, 0},
+    };
+    for (const Case& c : cases) {
+        LoopbackServer server(m_authority.CertFile("loopback"), m_authority.KeyFile("loopback"));
+        std::atomic<int> nRequests{0};
+        server.Http().Get("/pack", [&nRequests](const httplib::Request&, httplib::Response& res) {
+            ++nRequests;
+            res.set_content("bytes", "application/octet-stream");
+        });
+        ASSERT_TRUE(server.Start());
+        ScopedEnv ca(kCaVariable, nullptr);
+        ScopedEnv file("SSL_CERT_FILE", c.szFile);
+        ScopedEnv dir("SSL_CERT_DIR", c.szDir);
+        TempDir saveDir;
+        Client client;
+        CurlResult result = client.downloadFile(server.Url("/pack"), "p.exe", saveDir.path());
+        EXPECT_EQ(c.eFailure, result.eFailure)
+            << c.szName << ": " << TransferFailureName(result.eFailure) << " " << result.strMsg;
+        EXPECT_EQ(c.nRequests, nRequests.load()) << c.szName;
+    }
+}
+
 TEST_F(HttpMgr, StatisticsPostTravelsOverHttpsToTheTrustedAuthoritysServer) {
     TempDir dir;
     TestAuthority authority(dir.path());

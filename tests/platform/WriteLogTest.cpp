@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
-
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cctype>
 #include <chrono>
+#include <cstdio>
 #include <ctime>
+#include <filesystem>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -12,6 +15,7 @@
 
 #include "platform/WriteLog.h"
 #include "support/StderrCapture.h"
+#include "support/TempDir.h"
 
 using testsupport::StderrCapture;
 
@@ -209,3 +213,59 @@ TEST(WriteLog, LongEntriesIntoAFullPipeNeverMix) {
     }
     EXPECT_EQ(80, nLines);
 }
+namespace {
+
+// The log file of an archive run, in a child process: its standard error is
+// the capture's, as a terminal would be.
+TEST(WriteLog, LogFileTakesTheEntriesAndKeepsTheTerminalQuiet) {
+    testsupport::TempDir tmp;
+    testsupport::WriteFile(tmp / "target", "not a log");
+    struct Case {
+        const char* pszName;
+        bool bKeepStderr;
+        bool bLink;  // a link planted at the log's name
+        bool bInFile, bLibraryInFile, bOnTerminal;
+    } cases[] = {
+        {"quiet", false, false, true, true, false},
+        {"TOVADOC_DEBUG", true, false, true, false, true},
+        {"link at the name", false, true, false, false, true},
+    };
+    for (const Case& c : cases) {
+        const std::filesystem::path log = tmp / (std::string(c.pszName) + ".log");
+        if (c.bLink) {
+            std::filesystem::create_symlink(tmp / "target", log);
+        } else {
+            testsupport::WriteFile(log, "the run before\n");
+            std::filesystem::permissions(log, std::filesystem::perms(0644));
+        }
+        StderrCapture capture;
+        const pid_t pid = fork();
+        if (pid == 0) {
+            const bool bOpened = OpenLogFile(log.c_str(), c.bKeepStderr);
+            WriteLogA("entry %d", 7);
+            fprintf(stderr, "a library's own message\n");
+            printf("a started program's output\n");
+            fflush(stdout);
+            _exit(bOpened ? 0 : 1);
+        }
+        int nStatus = 0;
+        waitpid(pid, &nStatus, 0);
+        EXPECT_EQ(WEXITSTATUS(nStatus), c.bLink ? 1 : 0) << c.pszName;
+        const std::string strFile = testsupport::ReadFile(log);
+        const std::string strTerminal = capture.Text();
+        EXPECT_EQ(strFile.find("[entry 7]\n") != std::string::npos, c.bInFile) << c.pszName;
+        EXPECT_EQ(strFile.find("own message") != std::string::npos, c.bLibraryInFile) << c.pszName;
+        EXPECT_EQ(strFile.find("program's output") != std::string::npos, c.bLibraryInFile)
+            << c.pszName;
+        EXPECT_EQ(strTerminal.find("[entry 7]\n") != std::string::npos, c.bOnTerminal) << c.pszName;
+        if (!c.bLink) {
+            EXPECT_EQ(strFile.find("the run before"), std::string::npos) << c.pszName;
+            struct stat st {};
+            ASSERT_EQ(stat(log.c_str(), &st), 0);
+            EXPECT_EQ(st.st_mode & 07777, 0600u) << c.pszName;
+        }
+    }
+    EXPECT_EQ(testsupport::ReadFile(tmp / "target"), "not a log");
+}
+
+}  // namespace

@@ -165,18 +165,28 @@ TEST_F(MainDlg, TypedFoldersBecomeProductFolders) {
 TEST_F(MainDlg, FolderThatCannotBeMadeShowsTheMessageBoxAndStays) {
     CTestMainDlg& dlg = *m_pDlg;
     const std::wstring strHeld = dlg.GetInstallDir();
-    ASSERT_TRUE(TypeInto(dlg, L"edit_path", Wide(m_tmp / "NoSuch" / "Sub")));
+    // Missing levels are made, up to a file in the way.
+    std::filesystem::create_directory(m_tmp / "NoSuch");
+    testsupport::WriteFile(m_tmp / "NoSuch" / "file", "in the way");
+    ASSERT_TRUE(TypeInto(dlg, L"edit_path", Wide(m_tmp / "NoSuch" / "file" / "Sub")));
     AnswerMessageBox(L"btn_confirm");
     ClickControl(dlg, L"btn_installer");
 
     EXPECT_TRUE(m_bBoxShown);
-    EXPECT_EQ(m_strBoxText, L"当前安装路径无法创建,请重新指定!");
+    EXPECT_EQ(m_strBoxText, L"当前安装路径无法创建,请重新指定!\n" +
+                                Wide(m_tmp / "NoSuch" / "file") + L" 已存在，但不是文件夹");
     EXPECT_EQ(CMsgBoxDlg::GetActive(), nullptr);
-    EXPECT_FALSE(std::filesystem::exists(m_tmp / "NoSuch"));
+    EXPECT_EQ(testsupport::ReadFile(m_tmp / "NoSuch" / "file"), "in the way");
     EXPECT_EQ(TextOf(dlg, L"edit_path"), strHeld);
     EXPECT_EQ(CurSel(dlg), 0);
     EXPECT_FALSE(dlg.GetInstallMgr()->HasInstallThread());
     EXPECT_FALSE(STimerManager::HasTimer(&dlg, CMainDlg::TIMER_PROGRESS));
+
+    // Every missing level of a path that can be made is made.
+    ASSERT_TRUE(TypeInto(dlg, L"edit_path", Wide(m_tmp / "a" / "b")));
+    ClickControl(dlg, L"btn_installer");
+    EXPECT_TRUE(std::filesystem::is_directory(m_tmp / "a" / "b" / "Tovadoc"));
+    EXPECT_TRUE(dlg.GetInstallMgr()->HasInstallThread());
 }
 
 TEST_F(MainDlg, FileInPlaceOfTheFolderIsRefusedInEnglish) {
@@ -188,7 +198,8 @@ TEST_F(MainDlg, FileInPlaceOfTheFolderIsRefusedInEnglish) {
     ClickControl(dlg, L"btn_installer");
 
     EXPECT_TRUE(m_bBoxShown);
-    EXPECT_EQ(m_strBoxText, L"The install directory is invalid. Please reassign it!");
+    EXPECT_EQ(m_strBoxText, L"The install directory is invalid. Please reassign it!\n" +
+                                Wide(m_tmp / "Tovadoc") + L" exists and is not a folder.");
     EXPECT_EQ(CurSel(dlg), 0);
     EXPECT_FALSE(dlg.GetInstallMgr()->HasInstallThread());
     EXPECT_EQ(testsupport::ReadFile(m_tmp / "Tovadoc"), "not a folder");

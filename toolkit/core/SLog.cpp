@@ -49,6 +49,20 @@ constexpr size_t kWideBufferChars = 4096;
 constexpr size_t kStampChars = 64;
 constexpr size_t kNarrowBufferBytes = 1024;
 
+std::atomic<int> g_nMirrorFd{-1};
+
+// The whole of an entry, however the descriptor takes it in pieces.
+void WriteWhole(int fd, const char* p, size_t nBytes) {
+    for (size_t nDone = 0; nDone < nBytes;) {
+        const ssize_t n = write(fd, p + nDone, nBytes - nDone);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return;
+        nDone += static_cast<size_t>(n);
+    }
+}
+
 // glibc's wide printf reads "%s" as a narrow string; our callers pass wide
 // ones. Add the "l" length to every plain %s and %c so both agree.
 void WidenFormat(const wchar_t* in, wchar_t* out, size_t capacity) {
@@ -121,14 +135,10 @@ public:
         // before another thread's entry begins.
         static std::mutex s_writeLock;
         std::lock_guard<std::mutex> guard(s_writeLock);
-        for (size_t nDone = 0; nDone < m_n;) {
-            const ssize_t n = write(STDERR_FILENO, m_bytes + nDone, m_n - nDone);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                return;
-            nDone += static_cast<size_t>(n);
-        }
+        WriteWhole(STDERR_FILENO, m_bytes, m_n);
+        const int nMirror = g_nMirrorFd.load();
+        if (nMirror >= 0)
+            WriteWhole(nMirror, m_bytes, m_n);
     }
 
 private:
@@ -183,6 +193,10 @@ void WriteStderrLineAV(const char* format, va_list args) {
     entry.Put(']');
     entry.Put('\n');
     entry.Write();
+}
+
+int SetStderrLineMirror(int fd) {
+    return g_nMirrorFd.exchange(fd);
 }
 
 }  // namespace SOUI

@@ -19,8 +19,8 @@ using FnLogSinkA = void (*)(const char* format, va_list args);
 // Process-wide; null for standard error again.
 void SetLogSink(FnLogSinkW fnWide, FnLogSinkA fnNarrow);
 
-// Standard error as the toolkit writes it: one entry is one line, written in
-// one system call; line breaks that end a message end the entry, those
+// Standard error as the toolkit writes it: one entry is one line, written
+// whole before any other thread's; line breaks that end a message end the entry, those
 // inside it are written as "\n" and "\r", and every entry ends with a line
 // feed.
 // Wide, time-stamped: "[Y-MM-DD hh:mm:ss ms] " + message + "\n", cut at 4095
@@ -29,5 +29,8 @@ void WriteStderrLineV(const wchar_t* format, va_list args);
 // Narrow, in brackets without a stamp: "[" + message + "]\n", cut at 1023
 // bytes.
 void WriteStderrLineAV(const char* format, va_list args);
+// A descriptor that takes every line standard error takes (a log file kept
+// beside a terminal); -1 for none. Returns the one it replaces.
+int SetStderrLineMirror(int fd);
 
 }  // namespace SOUI
