@@ -52,7 +52,9 @@ CFileLock::Result CFileLock::LockOpened(int fd, const std::string& strPath) {
 
 void CFileLock::Unlock() {
     if (m_nFd >= 0) {
-        // Closing the only descriptor of the open file ends the lock.
+        // A child spawned a moment ago holds a copy of the descriptor until
+        // its exec closes it; closing ours alone would leave the lock to it.
+        flock(m_nFd, LOCK_UN);
         close(m_nFd);
         m_nFd = -1;
     }

@@ -117,3 +117,22 @@ TEST_F(FileLock, AFolderIsLockedThroughItselfWhateverLiesInIt) {
     first.Unlock();
     EXPECT_EQ(second.TryLockFolder(m_tmp.path().string()), CFileLock::Result::Locked);
 }
+
+TEST_F(FileLock, UnlockEndsTheLockWhileAChildStillHoldsACopyOfTheDescriptor) {
+    // Between a spawn and its exec the child holds a copy of every
+    // descriptor; a fork that never execs holds it for good.
+    CFileLock holder;
+    ASSERT_EQ(holder.TryLock(m_strPath), CFileLock::Result::Locked);
+    pid_t pid = fork();
+    if (pid == 0) {
+        for (;;) {
+            pause();
+        }
+    }
+    ASSERT_GT(pid, 0);
+    holder.Unlock();
+    CFileLock next;
+    EXPECT_EQ(next.TryLock(m_strPath), CFileLock::Result::Locked);
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+}
