@@ -155,7 +155,7 @@ TEST(InstallCli, ExitCodesAndTextsInTheChosenLanguage) {
          "Installation failed: Download failed: file not found on the server (404)\n", nullptr,
          true},
         {"file-in-place", {"--accept-licence", "--language", "2", "--install-dir", "apps/file"}, 1,
-         "", "Installation failed: The install directory is invalid", nullptr},
+         "", "apps/file/Tovadoc exists and is not a folder.", nullptr},
         // A relative folder is the caller's; "tovadoc" is not "Tovadoc".
         {"installed-en", {"--unattended", "--accept-licence", "--language", "2", "--install-dir",
                           "apps/tovadoc", "--log", "cli.log"}, 0,
@@ -166,6 +166,7 @@ TEST(InstallCli, ExitCodesAndTextsInTheChosenLanguage) {
         SCOPED_TRACE(c.pszName);
         const fs::path dir = tmp / c.pszName;
         fs::create_directories(dir / "apps" / "tovadoc");
+        fs::create_directories(dir / "apps" / "file");
         testsupport::WriteFile(dir / "apps" / "file" / "Tovadoc", "not a folder");
         testsupport::WriteFile(dir / "Install.ini",
                                c.bMissingPack ? DemoIni(server, "/no/such.exe") : DemoIni(server));
