@@ -92,8 +92,17 @@ install_pack_url=$base/software/install_pack/tvdoc2.0.exe
 install_statistics_url=$base/Soft/Sys/InstallationPackage
 INI
 
-echo
-echo "== installing (the installer's own log goes to $work/install.log)"
+# The demo's own headings in the language the installer speaks.
+heading() {
+  local en=$1 zh=$2
+  echo
+  if [ "${DEMO_LANGUAGE:-1}" = 2 ]; then echo "== $en"; else echo "== $zh"; fi
+}
+remark() {
+  if [ "${DEMO_LANGUAGE:-1}" = 2 ]; then echo "($1)"; else echo "（$2）"; fi
+}
+heading "installing (the installer's own log goes to $work/install.log)" \
+  "正在安装（安装程序自己的日志写入 $work/install.log）"
 export TOVADOC_REGISTRY_ROOT="$work/registry"
 status=0
 if [ "$window" = 1 ]; then
@@ -116,23 +125,18 @@ else
     --log "$work/install.log" || status=$?
 fi
 
-echo
-echo "== the installer folder"
+heading "the installer folder" "安装程序所在的文件夹"
 ls -l "$installer"
-echo
-echo "== the product went to $target"
-ls -l "$target" 2>/dev/null || echo "(nothing installed)"
+heading "the product went to $target" "产品安装到了 $target"
+ls -l "$target" 2>/dev/null || remark "nothing installed" "没有安装任何内容"
 if [ -x "$target/Tovadoc.exe" ]; then
   "$target/Tovadoc.exe"
 fi
-echo
-echo "== user.ini"
-cat "$target/user.ini" 2>/dev/null || echo "(none)"
-echo
-echo "== .NET Framework in the registry hive"
+heading "user.ini" "user.ini"
+cat "$target/user.ini" 2>/dev/null || remark "none" "没有"
+heading ".NET Framework in the registry hive" "注册表中的 .NET Framework"
 find "$work/registry" -mindepth 1 -type d | sed "s|$work/registry/||"
-echo
-echo "== the statistics record the server decoded"
+heading "the statistics record the server decoded" "服务器解出的安装统计记录"
 for _ in $(seq 50); do [ -s "$work/stats.jsonl" ] && break; sleep 0.1; done
 if [ -s "$work/stats.jsonl" ]; then
   if command -v python3 >/dev/null; then
@@ -144,9 +148,8 @@ for line in open(sys.argv[1], encoding="utf-8"):
     cat "$work/stats.jsonl"
   fi
 else
-  echo "(no record)"
+  remark "no record" "没有记录"
 fi
-echo
-echo "== the server's log"
+heading "the server's log" "服务器的日志"
 cat "$work/server.log"
 exit "$status"
