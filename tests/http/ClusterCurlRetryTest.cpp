@@ -165,6 +165,15 @@ protected:
         std::lock_guard<std::mutex> lock(m_mutex);
         return m_asked;
     }
+    // The ranges and If-Range validators the server was asked for, in order.
+    void ExpectAsked(const std::vector<Asked>& expected, const char* szName) {
+        std::vector<Asked> asked = AskedSoFar();
+        ASSERT_EQ(expected.size(), asked.size()) << szName;
+        for (size_t i = 0; i < asked.size(); ++i) {
+            EXPECT_EQ(expected[i].strRange, asked[i].strRange) << szName << " #" << i;
+            EXPECT_EQ(expected[i].strIfRange, asked[i].strIfRange) << szName << " #" << i;
+        }
+    }
 
     std::string m_v1, m_v2, m_double;
     Behaviour m_behaviour;
@@ -256,12 +265,7 @@ TEST_F(ClusterCurlRetry, TransientFailuresAreRetriedAndResumedOnlyWhereSafe) {
         EXPECT_EQ(200, result.lResCode) << c.szName << ": " << result.strMsg;
         EXPECT_TRUE(ReadFile(m_dir / "p.exe") == expected) << c.szName;
         EXPECT_FALSE(fs::exists(m_dir / "p.exe.temp")) << c.szName;
-        std::vector<Asked> asked = AskedSoFar();
-        ASSERT_EQ(c.asked.size(), asked.size()) << c.szName;
-        for (size_t i = 0; i < asked.size(); ++i) {
-            EXPECT_EQ(c.asked[i].strRange, asked[i].strRange) << c.szName << " #" << i;
-            EXPECT_EQ(c.asked[i].strIfRange, asked[i].strIfRange) << c.szName << " #" << i;
-        }
+        ExpectAsked(c.asked, c.szName);
         if (c.nBytesSent != 0) {
             EXPECT_EQ(c.nBytesSent, m_nBytesSent.load()) << c.szName;
         }
@@ -355,12 +359,7 @@ TEST_F(ClusterCurlRetry, APartIsJoinedOnlyToItsOwnFile) {
         EXPECT_EQ(c.pFile != nullptr, fs::exists(m_dir / "p.exe")) << c.szName;
         EXPECT_TRUE(c.pFile == nullptr || ReadFile(m_dir / "p.exe") == *c.pFile) << c.szName;
         EXPECT_FALSE(fs::exists(m_dir / "p.exe.temp")) << c.szName;
-        std::vector<Asked> asked = AskedSoFar();
-        ASSERT_EQ(c.asked.size(), asked.size()) << c.szName;
-        for (size_t i = 0; i < asked.size(); ++i) {
-            EXPECT_EQ(c.asked[i].strRange, asked[i].strRange) << c.szName << " #" << i;
-            EXPECT_EQ(c.asked[i].strIfRange, asked[i].strIfRange) << c.szName << " #" << i;
-        }
+        ExpectAsked(c.asked, c.szName);
     }
 }
 
