@@ -267,6 +267,12 @@ TEST_F(TovadocInstaller, ASignalWhileTheFolderChooserIsOpenEndsTheProgram) {
     if (!getenv("DISPLAY")) {
         GTEST_SKIP() << "no X display (scripts/test.sh starts Xvfb)";
     }
+#if defined(__SANITIZE_THREAD__)
+    // The real chooser lists folders on GIO's worker pool, which takes its
+    // work through a queue the race detector cannot see: every string GLib
+    // hands over is reported, none of it ours.
+    GTEST_SKIP() << "the folder chooser's GIO workers under the race detector";
+#endif
     ASSERT_TRUE(Start());
     std::string strWindow = FindWindow();
     ASSERT_FALSE(strWindow.empty()) << testsupport::ReadFile(m_log);
