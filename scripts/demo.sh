@@ -60,13 +60,8 @@ port=0
 "$bin/tovadoc-demo-server" --port "$port" --files "$bin" --stats "$work/stats.jsonl" --slow-ms 20 \
   >"$work/server.log" 2>&1 &
 server_pid=$!
-port=""
-for _ in $(seq 150); do
-  port=$(sed -n 's|^listening on http://127.0.0.1:\([0-9]*\)$|\1|p' "$work/server.log")
-  [ -n "$port" ] && break
-  kill -0 "$server_pid" 2>/dev/null || break
-  sleep 0.1
-done
+. "$root/scripts/lib/demo-server.sh"
+port=$(demo_server_port "$work/server.log" "$server_pid")
 if [ -z "$port" ]; then
   echo "demo: the demo server did not start:" >&2
   cat "$work/server.log" >&2

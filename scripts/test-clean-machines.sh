@@ -69,12 +69,8 @@ fi
 "$build_dir/bin/tovadoc-demo-server" --port "$([ -n "$archive" ] && echo 18731 || echo 0)" --files "$work/files" --stats "$work/stats.jsonl" \
   >"$work/server.log" 2>&1 &
 server_pid=$!
-port=""
-for _ in $(seq 150); do
-  port=$(sed -n 's|^listening on http://127.0.0.1:\([0-9]*\)$|\1|p' "$work/server.log")
-  [ -n "$port" ] && break
-  sleep 0.1
-done
+. "$root/scripts/lib/demo-server.sh"
+port=$(demo_server_port "$work/server.log" "$server_pid")
 [ -n "$port" ] || { cat "$work/server.log" >&2; exit 2; }
 base="http://127.0.0.1:$port"
 
